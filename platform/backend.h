@@ -1,0 +1,72 @@
+// What the platform's common code asks of a backend: the desktop, the one window,
+// turning device events into window messages, message boxes and the program's
+// arguments. Two backends implement it: sdl (a real window) and headless (a script,
+// a virtual clock and a transcript).
+#pragma once
+
+#include <string>
+
+#include "win32.h"
+
+namespace platform {
+
+struct DesktopInfo {
+    int width;
+    int height;
+    int bitsPerPixel;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual const char* name() const = 0;
+    virtual DesktopInfo desktop() const = 0;
+    // True when time is virtual: timers tick once per presented frame, not by the clock.
+    virtual bool virtualTime() const = 0;
+    // True when ShellExecuteA really starts programs; the headless backend only
+    // records them in its transcript.
+    virtual bool launchesPrograms() const = 0;
+
+    // The window of the program (at most one), in screen coordinates.
+    virtual bool windowCreate(const char* title, int x, int y, int width, int height,
+                              bool visible) = 0;
+    virtual void windowDestroy() = 0;
+    virtual void windowSetTitle(const char* title) = 0;
+    virtual void windowShow(bool visible) = 0;
+    virtual void windowMove(int x, int y, int width, int height, bool topmost) = 0;
+
+    // Turns pending device events into posted messages (platform::postInput).
+    virtual void pollEvents() = 0;
+    // Called when a poll of the message queue found it empty. `presentedSincePoll` says
+    // whether a frame was presented since the previous empty poll.
+    virtual void idle(bool presentedSincePoll) = 0;
+
+    virtual void messageBox(const char* text, const char* caption, UINT type) = 0;
+};
+
+Backend& backend();
+
+// Posts a message to the program's window from device input (any thread).
+void postInput(UINT message, WPARAM wParam, LPARAM lParam);
+// True while the program's window has the focus, as the last WM_ACTIVATE said.
+bool windowHasFocus();
+void setWindowHasFocus(bool focus);
+// The program window's screen position (for ClientToScreen and GetCursorPos).
+POINT windowOrigin();
+// Current pointer position in client coordinates, kept by the backend.
+POINT pointerClientPosition();
+void setPointerClientPosition(int x, int y);
+
+using WinMainFn = int (*)(HINSTANCE, HINSTANCE, LPSTR, int);
+
+// The platform's main(): parses the backend's options, calls WinMain with the rest of
+// the arguments joined by single spaces, and returns its result.
+int runProgram(int argc, char** argv, WinMainFn winMain);
+
+// Backend side of runProgram: reads the options it knows from argv and sets the command
+// line text. Returns -1 to go on, else an exit status (bad options).
+int backendStart(int argc, char** argv, std::string& commandLine);
+// Called with WinMain's result before the process ends.
+void backendFinish(int exitCode);
+
+}  // namespace platform

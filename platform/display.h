@@ -1,0 +1,43 @@
+// The platform's device side as the display and input library (qv) sees it: the
+// presented display, bitmap loading, keyboard and mouse state. Implemented by the
+// active backend (sdl or headless).
+#pragma once
+
+#include "ddraw.h"
+#include "win32.h"
+
+namespace platform {
+
+// Creates the display for the window: an RGB565 back buffer of width x height that the
+// programs draw on, and a front buffer holding what was last presented. Full screen
+// uses the whole desktop with the picture centred and letterboxed.
+bool displayOpen(HWND window, int width, int height, bool fullScreen);
+void displayClose();
+bool displayIsOpen();
+IDirectDraw* displayDirectDraw();
+IDirectDrawSurface* displayFrontBuffer();
+IDirectDrawSurface* displayBackBuffer();
+// Back-buffer blits clip to this rectangle instead of being refused.
+void displaySetViewport(const RECT& viewport);
+// Shows the back buffer. Paced: it never returns faster than the display refresh.
+// In the headless backend it also delivers one 10 ms timer tick and mixes 10 ms of
+// audio, and advances the script.
+bool displayPresent();
+// Client-area origin for presentation (recorded; the sdl window presents 1:1).
+void displaySetWindowOrigin(int x, int y);
+
+// Reads a Windows BMP file into a new off-screen surface: RGB565 when depth is 16, or
+// one byte per pixel with the picture's palette attached when depth is 8 and the file
+// is palettised. Null when the file is missing or not a valid BMP.
+IDirectDrawSurface* loadBitmapSurface(const char* path, int depth);
+
+// 256 bytes by DirectInput scan code, 0x80 when the key is down.
+const unsigned char* keyboardState();
+// Client position and button bits (bit 0 left, bit 1 right). Safe from any thread. A
+// press shorter than the interval between two reads is still reported once.
+void mouseData(int* x, int* y, int* buttons);
+
+// The last error text of the display set-up, for QVPrintError.
+const char* displayLastError();
+
+}  // namespace platform

@@ -1,0 +1,11 @@
+// Injected faults for tests: a named platform call fails while its fault is set
+// (the headless backend's --fail NAME, or tests directly).
+#pragma once
+
+namespace platform {
+
+void faultSet(const char* name, bool active);
+bool faultActive(const char* name);
+void faultClearAll();
+
+}  // namespace platform

@@ -1,0 +1,26 @@
+// Kernel objects behind HANDLE values (files, events, threads). CloseHandle accepts
+// only handles that are registered here, so a stale or foreign value is refused
+// instead of freed twice.
+#pragma once
+
+#include "win32.h"
+
+namespace platform {
+
+class KernelObject {
+public:
+    virtual ~KernelObject() = default;
+    // Called by CloseHandle; the object is unregistered and deleted afterwards.
+    virtual void onClose() {}
+};
+
+// Registers obj and returns it as a HANDLE.
+HANDLE handleRegister(KernelObject* obj);
+// The registered object behind h, or null.
+KernelObject* handleLookup(HANDLE h);
+template <class T>
+T* handleAs(HANDLE h) {
+    return dynamic_cast<T*>(handleLookup(h));
+}
+
+}  // namespace platform
