@@ -57,6 +57,12 @@ POINT windowOrigin();
 POINT pointerClientPosition();
 void setPointerClientPosition(int x, int y);
 
+// Counted by the display on every present, so that an empty poll of the message queue
+// can tell whether the program is presenting frames.
+void notePresented();
+// Empties the message queue and forgets a pending quit (tests only).
+void windowResetForTests();
+
 using WinMainFn = int (*)(HINSTANCE, HINSTANCE, LPSTR, int);
 
 // The platform's main(): parses the backend's options, calls WinMain with the rest of

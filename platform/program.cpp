@@ -1,0 +1,21 @@
+// The platform's side of main(): backend options, then WinMain with the command line.
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+
+namespace platform {
+
+int runProgram(int argc, char** argv, WinMainFn winMain) {
+    std::string commandLine;
+    const int early = backendStart(argc, argv, commandLine);
+    if (early >= 0) return early;
+    std::vector<char> text(commandLine.begin(), commandLine.end());
+    text.push_back('\0');
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(0x400000);
+    const int code = winMain(instance, nullptr, text.data(), SW_SHOWNORMAL);
+    backendFinish(code);
+    return code;
+}
+
+}  // namespace platform
