@@ -1,0 +1,358 @@
+// The sdl backend: a real window, mouse and keyboard. The programs draw on an RGB565
+// back buffer of 800 x 600; presenting converts it into a streaming texture that the
+// renderer scales into the window (letterboxed in full screen), paced to the display.
+#include <SDL.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/backend.h"
+#include "platform/ddraw_internal.h"
+#include "platform/display.h"
+#include "platform/faults.h"
+#include "platform/input.h"
+
+namespace platform {
+namespace {
+
+constexpr Uint32 kFrameMs = 16;
+
+// DirectInput scan code of an SDL scancode (US keyboard), 0 when none.
+int scanCodeOf(SDL_Scancode sc) {
+    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) {
+        static const unsigned char letters[26] = {30, 48, 46, 32, 18, 33, 34, 35, 23,
+                                                  36, 37, 38, 50, 49, 24, 25, 16, 19,
+                                                  31, 20, 22, 47, 17, 45, 21, 44};
+        return letters[sc - SDL_SCANCODE_A];
+    }
+    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_0) return 2 + (sc - SDL_SCANCODE_1);
+    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F10) return 59 + (sc - SDL_SCANCODE_F1);
+    switch (sc) {
+        case SDL_SCANCODE_ESCAPE: return 1;
+        case SDL_SCANCODE_MINUS: return 12;
+        case SDL_SCANCODE_EQUALS: return 13;
+        case SDL_SCANCODE_BACKSPACE: return 14;
+        case SDL_SCANCODE_TAB: return 15;
+        case SDL_SCANCODE_LEFTBRACKET: return 26;
+        case SDL_SCANCODE_RIGHTBRACKET: return 27;
+        case SDL_SCANCODE_RETURN: return 28;
+        case SDL_SCANCODE_LCTRL: return 29;
+        case SDL_SCANCODE_SEMICOLON: return 39;
+        case SDL_SCANCODE_APOSTROPHE: return 40;
+        case SDL_SCANCODE_GRAVE: return 41;
+        case SDL_SCANCODE_LSHIFT: return 42;
+        case SDL_SCANCODE_BACKSLASH: return 43;
+        case SDL_SCANCODE_COMMA: return 51;
+        case SDL_SCANCODE_PERIOD: return 52;
+        case SDL_SCANCODE_SLASH: return 53;
+        case SDL_SCANCODE_RSHIFT: return 54;
+        case SDL_SCANCODE_KP_MULTIPLY: return 55;
+        case SDL_SCANCODE_LALT: return 56;
+        case SDL_SCANCODE_SPACE: return 57;
+        case SDL_SCANCODE_CAPSLOCK: return 58;
+        case SDL_SCANCODE_F11: return 87;
+        case SDL_SCANCODE_F12: return 88;
+        case SDL_SCANCODE_KP_ENTER: return 0x9C;
+        case SDL_SCANCODE_RCTRL: return 0x9D;
+        case SDL_SCANCODE_RALT: return 0xB8;
+        case SDL_SCANCODE_HOME: return 0xC7;
+        case SDL_SCANCODE_UP: return 0xC8;
+        case SDL_SCANCODE_PAGEUP: return 0xC9;
+        case SDL_SCANCODE_LEFT: return 0xCB;
+        case SDL_SCANCODE_RIGHT: return 0xCD;
+        case SDL_SCANCODE_END: return 0xCF;
+        case SDL_SCANCODE_DOWN: return 0xD0;
+        case SDL_SCANCODE_PAGEDOWN: return 0xD1;
+        case SDL_SCANCODE_INSERT: return 0xD2;
+        case SDL_SCANCODE_DELETE: return 0xD3;
+        default: return 0;
+    }
+}
+
+class SdlBackend final : public Backend {
+public:
+    bool videoReady = false;
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    IDirectDrawSurface* front = nullptr;
+    IDirectDrawSurface* back = nullptr;
+    bool fullScreen = false;
+    Uint32 lastPresent = 0;
+    std::string lastError;
+    bool closeRequested = false;
+
+    bool ensureVideo() {
+        if (videoReady) return true;
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            lastError = SDL_GetError();
+            return false;
+        }
+        videoReady = true;
+        return true;
+    }
+
+    const char* name() const override { return "sdl"; }
+
+    DesktopInfo desktop() const override {
+        SDL_DisplayMode mode{};
+        DesktopInfo d{1024, 768, 16};
+        if (const_cast<SdlBackend*>(this)->ensureVideo() &&
+            SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+            d.width = mode.w;
+            d.height = mode.h;
+        }
+        // Presentation converts, so the programs always see a High Color display.
+        return d;
+    }
+
+    bool virtualTime() const override { return false; }
+    bool launchesPrograms() const override { return true; }
+
+    bool windowCreate(const char* title, int x, int y, int width, int height,
+                      bool visible) override {
+        if (!ensureVideo()) return false;
+        Uint32 flags = visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+        window = SDL_CreateWindow(title, x, y, width, height, flags);
+        if (!window) {
+            lastError = SDL_GetError();
+            return false;
+        }
+        return true;
+    }
+
+    void windowDestroy() override {
+        displayClose();
+        if (window) SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+
+    void windowSetTitle(const char* title) override {
+        if (window) SDL_SetWindowTitle(window, title);
+    }
+
+    void windowShow(bool visible) override {
+        if (!window) return;
+        if (visible) SDL_ShowWindow(window);
+        else SDL_HideWindow(window);
+    }
+
+    void windowMove(int x, int y, int, int, bool topmost) override {
+        if (!window || fullScreen) return;
+        SDL_SetWindowPosition(window, x, y);
+        SDL_SetWindowAlwaysOnTop(window, topmost ? SDL_TRUE : SDL_FALSE);
+    }
+
+    static WPARAM mouseKeys() {
+        int b = inputButtons();
+        return ((b & 1) ? MK_LBUTTON : 0) | ((b & 2) ? MK_RBUTTON : 0);
+    }
+
+    void handle(const SDL_Event& e) {
+        switch (e.type) {
+            case SDL_QUIT:
+                if (!closeRequested) postInput(WM_CLOSE, 0, 0);
+                closeRequested = true;
+                break;
+            case SDL_WINDOWEVENT:
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE:
+                        if (!closeRequested) postInput(WM_CLOSE, 0, 0);
+                        closeRequested = true;
+                        break;
+                    case SDL_WINDOWEVENT_FOCUS_GAINED:
+                        if (!windowHasFocus()) {
+                            setWindowHasFocus(true);
+                            postInput(WM_ACTIVATEAPP, 1, 0);
+                            postInput(WM_ACTIVATE, WA_ACTIVE, 0);
+                        }
+                        break;
+                    case SDL_WINDOWEVENT_FOCUS_LOST:
+                        if (windowHasFocus()) {
+                            setWindowHasFocus(false);
+                            inputReleaseAllKeys();
+                            postInput(WM_ACTIVATE, WA_INACTIVE, 0);
+                            postInput(WM_ACTIVATEAPP, 0, 0);
+                        }
+                        break;
+                    case SDL_WINDOWEVENT_MOVED:
+                        if (!fullScreen) postInput(WM_MOVE, 0, MAKELPARAM(e.window.data1, e.window.data2));
+                        break;
+                    default: break;
+                }
+                break;
+            case SDL_MOUSEMOTION: {
+                // With a logical size set, SDL reports positions in the 800 x 600 picture.
+                int x = e.motion.x, y = e.motion.y;
+                setPointerClientPosition(x, y);
+                postInput(WM_MOUSEMOVE, mouseKeys(), MAKELPARAM(x, y));
+                break;
+            }
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP: {
+                const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+                int bit = e.button.button == SDL_BUTTON_LEFT    ? 0
+                          : e.button.button == SDL_BUTTON_RIGHT ? 1
+                                                                : -1;
+                if (bit < 0) break;
+                inputSetButton(bit, down);
+                setPointerClientPosition(e.button.x, e.button.y);
+                UINT msg = bit == 0 ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP)
+                                    : (down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
+                postInput(msg, mouseKeys(), MAKELPARAM(e.button.x, e.button.y));
+                break;
+            }
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                const bool down = e.type == SDL_KEYDOWN;
+                int code = scanCodeOf(e.key.keysym.scancode);
+                if (code == 0) break;
+                if (!e.key.repeat) inputSetKey(code, down);
+                const unsigned vk = virtualKeyOfScanCode(code);
+                const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+                LPARAM lp = static_cast<LPARAM>((code & 0xFF) << 16) | 1;
+                if (e.key.repeat) lp |= 1 << 30;
+                if (!down) lp |= static_cast<LPARAM>(0xC0000000u);
+                UINT msg = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+                postInput(msg, vk, lp);
+                break;
+            }
+            default: break;
+        }
+    }
+
+    void pollEvents() override {
+        if (!videoReady) return;
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) handle(e);
+    }
+
+    void idle(bool presentedSincePoll) override {
+        if (!videoReady) return;
+        // A program that presents nothing (inactive, or waiting in a loop) waits briefly
+        // for input instead of spinning a core.
+        if (!windowHasFocus() || !presentedSincePoll) SDL_WaitEventTimeout(nullptr, 10);
+    }
+
+    void messageBox(const char* text, const char* caption, UINT) override {
+        std::fprintf(stderr, "%s: %s\n", caption ? caption : "Error", text);
+        if (ensureVideo())
+            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "Error", text,
+                                     nullptr);
+    }
+};
+
+SdlBackend& self() {
+    static SdlBackend* instance = new SdlBackend;  // lives until the process ends
+    return *instance;
+}
+
+}  // namespace
+
+Backend& backend() { return self(); }
+
+int backendStart(int argc, char** argv, std::string& commandLine) {
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) commandLine += ' ';
+        commandLine += argv[i];
+    }
+    return -1;
+}
+
+void backendFinish(int) {
+    SdlBackend& b = self();
+    displayClose();
+    if (b.window) SDL_DestroyWindow(b.window);
+    b.window = nullptr;
+    if (b.videoReady) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    b.videoReady = false;
+}
+
+// ---- Display ------------------------------------------------------------------------
+
+bool displayOpen(HWND, int width, int height, bool fullScreen) {
+    SdlBackend& b = self();
+    if (b.renderer) return true;
+    if (!b.window || faultActive("display")) {
+        b.lastError = "The display could not be set up: no window.";
+        return false;
+    }
+    b.fullScreen = fullScreen;
+    if (fullScreen) SDL_SetWindowFullscreen(b.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    b.renderer = SDL_CreateRenderer(b.window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!b.renderer) b.renderer = SDL_CreateRenderer(b.window, -1, SDL_RENDERER_SOFTWARE);
+    if (!b.renderer) {
+        b.lastError = std::string("The display could not be set up: ") + SDL_GetError();
+        return false;
+    }
+    SDL_RenderSetLogicalSize(b.renderer, width, height);
+    b.texture = SDL_CreateTexture(b.renderer, SDL_PIXELFORMAT_RGB565,
+                                  SDL_TEXTUREACCESS_STREAMING, width, height);
+    b.back = surfaceCreate565(width, height);
+    b.front = surfaceCreate565(width, height);
+    if (!b.texture || !b.back || !b.front) {
+        b.lastError = std::string("The display could not be set up: ") + SDL_GetError();
+        displayClose();
+        return false;
+    }
+    SDL_ShowCursor(SDL_ENABLE);
+    return true;
+}
+
+void displayClose() {
+    SdlBackend& b = self();
+    if (b.back) b.back->Release();
+    if (b.front) b.front->Release();
+    b.back = b.front = nullptr;
+    if (b.texture) SDL_DestroyTexture(b.texture);
+    if (b.renderer) SDL_DestroyRenderer(b.renderer);
+    b.texture = nullptr;
+    b.renderer = nullptr;
+}
+
+bool displayIsOpen() { return self().renderer != nullptr; }
+IDirectDraw* displayDirectDraw() { return displayIsOpen() ? directDrawInstance() : nullptr; }
+IDirectDrawSurface* displayFrontBuffer() { return self().front; }
+IDirectDrawSurface* displayBackBuffer() { return self().back; }
+
+void displaySetViewport(const RECT& viewport) {
+    if (self().back) surfaceSetViewport(self().back, &viewport);
+}
+
+void displaySetWindowOrigin(int, int) {}
+
+bool displayPresent() {
+    SdlBackend& b = self();
+    if (!b.renderer) return false;
+    SDL_Surface* src = surfaceSdl(b.back);
+    if (src) {
+        SDL_LockSurface(src);
+        SDL_UpdateTexture(b.texture, nullptr, src->pixels, src->pitch);
+        SDL_UnlockSurface(src);
+        // The front buffer keeps what the player sees, as the headless backend does.
+        SDL_Surface* dst = surfaceSdl(b.front);
+        if (dst && dst->h == src->h && dst->pitch == src->pitch) {
+            SDL_LockSurface(src);
+            SDL_LockSurface(dst);
+            SDL_memcpy(dst->pixels, src->pixels, static_cast<size_t>(src->pitch) * src->h);
+            SDL_UnlockSurface(dst);
+            SDL_UnlockSurface(src);
+        }
+    }
+    SDL_SetRenderDrawColor(b.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(b.renderer);
+    SDL_RenderCopy(b.renderer, b.texture, nullptr, nullptr);
+    SDL_RenderPresent(b.renderer);
+    // Pacing: never faster than the display refresh, even where vsync is missing.
+    const Uint32 now = SDL_GetTicks();
+    const Uint32 spent = now - b.lastPresent;
+    if (b.lastPresent != 0 && spent < kFrameMs) SDL_Delay(kFrameMs - spent);
+    b.lastPresent = SDL_GetTicks();
+    notePresented();
+    return true;
+}
+
+const char* displayLastError() { return self().lastError.c_str(); }
+
+}  // namespace platform
