@@ -52,6 +52,9 @@ public:
     int waitRemaining = 0;
     bool closeSent = false;
     long stepCount = 0;
+    // Set once a program has started through main(); unit tests that link the backend
+    // without starting a program get no script steps and no automatic close.
+    bool driving = false;
 
     // Display.
     IDirectDrawSurface* front = nullptr;
@@ -82,6 +85,7 @@ public:
 
     // One step of the script: one frame passes.
     void advance() {
+        if (!driving) return;
         ++stepCount;
         if (stepCount > options.maxFrames) {
             std::fprintf(stderr, "headless: --max-frames %ld reached\n", options.maxFrames);
@@ -287,6 +291,7 @@ int backendStart(int argc, char** argv, std::string& commandLine) {
         return usage(program, "cannot write transcript " + b.options.transcript);
     if (!b.options.audioOut.empty()) audioSetOutputFile(b.options.audioOut.c_str());
     timersSetVirtual(true);
+    b.driving = true;
     return -1;
 }
 
