@@ -1,0 +1,14 @@
+// The framework's own millisecond clock, advanced by 10 on every tick of a periodic
+// multimedia timer, and a shared seconds countdown counted down by the same tick.
+#pragma once
+
+int startTimerService();
+void stopTimerService();
+int getTimerClockMs();
+int timerMsSince(int startMs);
+
+void setCountdown(int seconds);
+int getCountdown();
+void startCountdown();
+void stopCountdown();
+int isCountdownRunning();
