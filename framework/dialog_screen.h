@@ -1,0 +1,50 @@
+// A screen that runs modally over the current scene: it draws its image, feeds its
+// buttons the mouse and pumps window messages until a button (or a close time, or a
+// quit request) ends it, then hands back its result text.
+#pragma once
+
+#include "framework/image.h"
+#include "framework/ptr_array.h"
+#include "framework/screen.h"
+
+class DialogScreen : public Screen {
+public:
+    DialogScreen();
+    ~DialogScreen() override;
+
+    void createLists() override;
+    void leave() override;
+    // Also looks among the dialog's own images first (see findImage below).
+    Image* findImage(const char* name) override;
+
+    // (-1, -1) centres the image in the drawing area unless already placed.
+    virtual void setPosition(int x, int y);
+    virtual void close(const char* result);
+    // Runs the modal loop; copies the result (at most 255 characters and the terminator)
+    // to resultOut. Returns 1 when closed, 0 when aborted by input or a quit request.
+    virtual int run(char* resultOut, const char* imageName);
+    // Per-frame input step; 0 aborts run.
+    virtual int handleInput(int x, int y, int buttons);
+    virtual int checkClose();
+    virtual void setImage(Image* image);
+    virtual void selectImage(const char* name);
+    virtual Image* addImageFile(const char* file, const char* name);
+    virtual void setOwnBackground(int flag);
+    virtual void addDefaultButton();
+    virtual void setCloseTime(int ms);
+
+    // The first dialog image of that name, or null.
+    Image* findDialogImage(const char* name) const;
+    const char* result() const { return name; }
+
+    PtrArray* dialogImages;
+    Image* currentImage;
+    int closed;
+    int left, top, right, bottom;
+    int originX, originY;
+    int ownBackground;
+    int closeTime;
+
+private:
+    void freeDialogImages();
+};
