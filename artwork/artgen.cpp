@@ -1,0 +1,32 @@
+// The artwork generator: writes every picture and sound of the installed folders.
+// Run at build time; the output is the same, byte for byte, on every run.
+//   artgen GAME_FOLDER SOUNDFONT
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "sounds.h"
+#include "tintaro_art.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s GAME_FOLDER SOUNDFONT\n", argv[0]);
+        return 2;
+    }
+    const std::string game = argv[1];
+    const std::string soundFont = argv[2];
+    std::error_code ec;
+    std::filesystem::create_directories(game + "/title", ec);
+    std::filesystem::create_directories(game + "/sounds", ec);
+
+    if (!art::writeTintaroPictures(game)) return 1;
+    if (!art::makeClick().writeWav(game + "/sounds/Click.wav")) return 1;
+    if (!art::makeBell().writeWav(game + "/sounds/Bell.wav")) return 1;
+    art::Sound music = art::makeMusic(soundFont);
+    if (music.frames() == 0) {
+        std::fprintf(stderr, "artgen: cannot render the music with %s\n", soundFont.c_str());
+        return 1;
+    }
+    if (!music.writeWav(game + "/sounds/music.wav")) return 1;
+    return 0;
+}

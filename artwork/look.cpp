@@ -1,0 +1,266 @@
+#include "look.h"
+
+#include <cmath>
+
+namespace art {
+
+Rgb chipColour(int frame) {
+    static const Rgb colours[6] = {
+        {0.870, 0.220, 0.690},  // M magenta
+        {0.130, 0.760, 0.860},  // C cyan
+        {0.980, 0.820, 0.140},  // Y yellow
+        {0.890, 0.200, 0.190},  // R red
+        {0.250, 0.740, 0.290},  // G green
+        {0.200, 0.360, 0.900},  // B blue
+    };
+    return colours[frame];
+}
+
+const char* chipName(int frame) {
+    static const char* names[6] = {"magenta", "cyan", "yellow", "red", "green", "blue"};
+    return names[frame];
+}
+
+namespace {
+
+// The symbol that tells each colour apart without seeing colour.
+void symbolPath(cairo_t* cr, int frame, double cx, double cy, double s) {
+    switch (frame) {
+        case 0:  // magenta: diamond
+            cairo_move_to(cr, cx, cy - s);
+            cairo_line_to(cr, cx + s * 0.8, cy);
+            cairo_line_to(cr, cx, cy + s);
+            cairo_line_to(cr, cx - s * 0.8, cy);
+            cairo_close_path(cr);
+            break;
+        case 1:  // cyan: ring
+            cairo_new_sub_path(cr);
+            cairo_arc(cr, cx, cy, s * 0.85, 0, 2 * M_PI);
+            cairo_new_sub_path(cr);
+            cairo_arc_negative(cr, cx, cy, s * 0.42, 2 * M_PI, 0);
+            break;
+        case 2:  // yellow: triangle
+            cairo_move_to(cr, cx, cy - s);
+            cairo_line_to(cr, cx + s * 0.95, cy + s * 0.7);
+            cairo_line_to(cr, cx - s * 0.95, cy + s * 0.7);
+            cairo_close_path(cr);
+            break;
+        case 3:  // red: square
+            cairo_rectangle(cr, cx - s * 0.72, cy - s * 0.72, s * 1.44, s * 1.44);
+            break;
+        case 4: {  // green: plus
+            const double a = s * 0.95, b = s * 0.32;
+            cairo_move_to(cr, cx - b, cy - a);
+            cairo_line_to(cr, cx + b, cy - a);
+            cairo_line_to(cr, cx + b, cy - b);
+            cairo_line_to(cr, cx + a, cy - b);
+            cairo_line_to(cr, cx + a, cy + b);
+            cairo_line_to(cr, cx + b, cy + b);
+            cairo_line_to(cr, cx + b, cy + a);
+            cairo_line_to(cr, cx - b, cy + a);
+            cairo_line_to(cr, cx - b, cy + b);
+            cairo_line_to(cr, cx - a, cy + b);
+            cairo_line_to(cr, cx - a, cy - b);
+            cairo_line_to(cr, cx - b, cy - b);
+            cairo_close_path(cr);
+            break;
+        }
+        default: {  // blue: five-pointed star
+            for (int i = 0; i < 10; ++i) {
+                const double ang = -M_PI / 2 + i * M_PI / 5;
+                const double rr = (i % 2 == 0) ? s : s * 0.45;
+                const double x = cx + rr * std::cos(ang), y = cy + rr * std::sin(ang) + s * 0.08;
+                if (i == 0) cairo_move_to(cr, x, y);
+                else cairo_line_to(cr, x, y);
+            }
+            cairo_close_path(cr);
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+void drawChip(Canvas& c, int frame, double cx, double cy, double radius) {
+    cairo_t* cr = c.cr();
+    const Rgb base = chipColour(frame);
+    // Shadow.
+    cairo_save(cr);
+    cairo_arc(cr, cx + 1.2, cy + 2.0, radius, 0, 2 * M_PI);
+    cairo_set_source_rgba(cr, 0, 0, 0.1, 0.28);
+    cairo_fill(cr);
+    // Body: a radial gradient lit from the upper left.
+    cairo_pattern_t* body = cairo_pattern_create_radial(cx - radius * 0.35, cy - radius * 0.4,
+                                                        radius * 0.1, cx, cy, radius);
+    const Rgb hi = lighter(base, 0.45), lo = darker(base, 0.30);
+    cairo_pattern_add_color_stop_rgb(body, 0, hi.r, hi.g, hi.b);
+    cairo_pattern_add_color_stop_rgb(body, 0.7, base.r, base.g, base.b);
+    cairo_pattern_add_color_stop_rgb(body, 1, lo.r, lo.g, lo.b);
+    cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
+    cairo_set_source(cr, body);
+    cairo_fill_preserve(cr);
+    cairo_pattern_destroy(body);
+    const Rgb rim = darker(base, 0.45);
+    cairo_set_source_rgb(cr, rim.r, rim.g, rim.b);
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
+    // Symbol, white with a dark edge so it reads on every colour.
+    symbolPath(cr, frame, cx, cy + 1, radius * 0.46);
+    cairo_set_source_rgba(cr, rim.r * 0.6, rim.g * 0.6, rim.b * 0.6, 0.85);
+    cairo_set_line_width(cr, 2.2);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_stroke_preserve(cr);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.95);
+    cairo_fill(cr);
+    // Gloss.
+    cairo_pattern_t* gloss = cairo_pattern_create_linear(0, cy - radius, 0, cy);
+    cairo_pattern_add_color_stop_rgba(gloss, 0, 1, 1, 1, 0.65);
+    cairo_pattern_add_color_stop_rgba(gloss, 1, 1, 1, 1, 0.0);
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy - radius * 0.45);
+    cairo_scale(cr, radius * 0.72, radius * 0.42);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(cr);
+    cairo_set_source(cr, gloss);
+    cairo_fill(cr);
+    cairo_pattern_destroy(gloss);
+    cairo_restore(cr);
+}
+
+void drawBlock(Canvas& c, double x, double y, double w, double h, Rgb colour) {
+    cairo_t* cr = c.cr();
+    cairo_save(cr);
+    c.roundedRect(x, y, w, h, 6);
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, y, 0, y + h);
+    const Rgb hi = lighter(colour, 0.35), lo = darker(colour, 0.15);
+    cairo_pattern_add_color_stop_rgb(p, 0, hi.r, hi.g, hi.b);
+    cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
+    cairo_set_source(cr, p);
+    cairo_fill_preserve(cr);
+    cairo_pattern_destroy(p);
+    const Rgb rim = darker(colour, 0.4);
+    c.setColour(rim);
+    cairo_set_line_width(cr, 1.2);
+    cairo_stroke(cr);
+    c.roundedRect(x + 3, y + 2.5, w - 6, h * 0.42, 4);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.42);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
+void drawShadow(Canvas& c, double x, double y, double w, double h, double r) {
+    cairo_t* cr = c.cr();
+    cairo_save(cr);
+    for (int i = 4; i >= 1; --i) {
+        c.roundedRect(x - i + 2, y - i + 3, w + 2 * i - 2, h + 2 * i - 2, r + i);
+        cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.045);
+        cairo_fill(cr);
+    }
+    cairo_restore(cr);
+}
+
+void drawButtonFace(Canvas& c, double x, double y, double w, double h, const std::string& label,
+                    Rgb colour, bool lit, const std::string& font) {
+    cairo_t* cr = c.cr();
+    const Rgb base = lit ? lighter(colour, 0.25) : colour;
+    cairo_save(cr);
+    c.roundedRect(x + 1, y + 2, w - 2, h - 2, h * 0.32);
+    cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.35);
+    cairo_fill(cr);
+    c.roundedRect(x + 1, y + 1, w - 2, h - 3, h * 0.32);
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, y, 0, y + h);
+    const Rgb hi = lighter(base, 0.35), lo = darker(base, 0.22);
+    cairo_pattern_add_color_stop_rgb(p, 0, hi.r, hi.g, hi.b);
+    cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
+    cairo_set_source(cr, p);
+    cairo_fill_preserve(cr);
+    cairo_pattern_destroy(p);
+    if (lit) {
+        cairo_set_source_rgba(cr, 1, 1, 1, 0.95);
+        cairo_set_line_width(cr, 2.2);
+    } else {
+        const Rgb rim = darker(base, 0.45);
+        c.setColour(rim);
+        cairo_set_line_width(cr, 1.2);
+    }
+    cairo_stroke(cr);
+    c.roundedRect(x + 4, y + 3, w - 8, (h - 3) * 0.42, h * 0.22);
+    cairo_set_source_rgba(cr, 1, 1, 1, lit ? 0.40 : 0.28);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    // Centre the label vertically by measuring it first on a scratch layout.
+    Canvas scratch(1, 1);
+    const double th = scratch.text(label, font, 0, 0, w - 4, 1, {1, 1, 1});
+    c.outlinedText(label, font, x + 2, y + (h - 1 - th) / 2, w - 4, 1, {1, 1, 1},
+                   darker(base, 0.55), 1.4);
+}
+
+void drawArcArrow(Canvas& c, double cx, double cy, double r, double a0, double a1, double width,
+                  Rgb colour, bool lit) {
+    cairo_t* cr = c.cr();
+    const double dir = a1 > a0 ? 1.0 : -1.0;
+    const double headLength = width * 1.25;
+    const double headAngle = headLength / r;
+    const double shaftEnd = a1 - dir * headAngle * 0.35;
+    const Rgb base = lit ? lighter(colour, 0.30) : colour;
+    const Rgb rim = darker(colour, 0.45);
+
+    auto path = [&]() {
+        // Shaft: the band between r - w/2 and r + w/2, round at its tail.
+        const double ri = r - width / 2, ro = r + width / 2;
+        cairo_new_path(cr);
+        if (dir > 0) {
+            cairo_arc(cr, cx, cy, ro, a0, shaftEnd);
+        } else {
+            cairo_arc_negative(cr, cx, cy, ro, a0, shaftEnd);
+        }
+        // Head: a triangle wider than the shaft, its tip further along the circle.
+        const double hb = width * 0.95;
+        const double tip = a1 + dir * headAngle * 0.65;
+        cairo_line_to(cr, cx + (ro + hb * 0.45) * std::cos(shaftEnd), cy + (ro + hb * 0.45) * std::sin(shaftEnd));
+        cairo_line_to(cr, cx + r * std::cos(tip), cy + r * std::sin(tip));
+        cairo_line_to(cr, cx + (ri - hb * 0.45) * std::cos(shaftEnd), cy + (ri - hb * 0.45) * std::sin(shaftEnd));
+        if (dir > 0) {
+            cairo_arc_negative(cr, cx, cy, ri, shaftEnd, a0);
+        } else {
+            cairo_arc(cr, cx, cy, ri, shaftEnd, a0);
+        }
+        // Round tail: a half circle from the inner edge back round to the outer edge.
+        const double tx = cx + r * std::cos(a0), ty = cy + r * std::sin(a0);
+        if (dir > 0) {
+            cairo_arc(cr, tx, ty, width / 2, a0 + M_PI, a0 + 2 * M_PI);
+        } else {
+            cairo_arc_negative(cr, tx, ty, width / 2, a0 + M_PI, a0);
+        }
+        cairo_close_path(cr);
+    };
+    cairo_save(cr);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    // Shadow.
+    cairo_save(cr);
+    cairo_translate(cr, 1.0, 1.8);
+    path();
+    cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.30);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    path();
+    cairo_pattern_t* p = cairo_pattern_create_radial(cx, cy, r - width, cx, cy, r + width);
+    const Rgb hi = lighter(base, 0.40), lo = darker(base, 0.15);
+    cairo_pattern_add_color_stop_rgb(p, 0, hi.r, hi.g, hi.b);
+    cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
+    cairo_set_source(cr, p);
+    cairo_fill_preserve(cr);
+    cairo_pattern_destroy(p);
+    if (lit) {
+        cairo_set_source_rgba(cr, 1, 1, 1, 1);
+        cairo_set_line_width(cr, 2.4);
+    } else {
+        c.setColour(rim);
+        cairo_set_line_width(cr, 1.4);
+    }
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+}  // namespace art

@@ -1,0 +1,39 @@
+// The shared look of the pictures: palette, glossy shapes, chips, buttons and arrows.
+#pragma once
+
+#include <string>
+
+#include "canvas.h"
+
+namespace art {
+
+namespace palette {
+inline constexpr Rgb paper{0.985, 0.965, 0.925};
+inline constexpr Rgb sky{0.855, 0.910, 0.985};
+inline constexpr Rgb ink{0.145, 0.165, 0.310};
+inline constexpr Rgb panel{0.995, 0.995, 1.000};
+inline constexpr Rgb ringBlue{0.235, 0.470, 0.900};
+inline constexpr Rgb ringYellow{0.960, 0.760, 0.120};
+inline constexpr Rgb ringMagenta{0.860, 0.250, 0.680};
+inline constexpr Rgb button{0.180, 0.560, 0.720};
+}  // namespace palette
+
+// The chip colours in strip order M C Y R G B.
+Rgb chipColour(int frame);
+const char* chipName(int frame);
+
+// A glossy chip of the given frame (colour and symbol) centred at (cx, cy).
+void drawChip(Canvas& c, int frame, double cx, double cy, double radius);
+// A glossy rounded block, as the progress panel shows it.
+void drawBlock(Canvas& c, double x, double y, double w, double h, Rgb colour);
+// A rounded button face with a centred label; `lit` draws the highlighted state.
+void drawButtonFace(Canvas& c, double x, double y, double w, double h, const std::string& label,
+                    Rgb colour, bool lit, const std::string& font);
+// A thick curved arrow along a circle (centre, radius) from angle a0 to a1 (radians,
+// screen convention: growing angles turn clockwise), its head at a1.
+void drawArcArrow(Canvas& c, double cx, double cy, double r, double a0, double a1,
+                  double width, Rgb colour, bool lit);
+// A soft drop shadow under a rounded rectangle.
+void drawShadow(Canvas& c, double x, double y, double w, double h, double r);
+
+}  // namespace art
