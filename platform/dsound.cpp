@@ -40,8 +40,10 @@ bool deviceAcquire() {
             platform::audioDeviceClose();
             return false;
         }
+        // The device's lock is never taken under the mixer's (the device mixes under its own).
+        const int rate = platform::audioDeviceRate();
         std::lock_guard<std::mutex> mix(mixerMutex());
-        platform::sound::mixerSetOutputRate(platform::audioDeviceRate());
+        platform::sound::mixerSetOutputRate(rate);
         platform::sound::mixerResetFormat();
     }
     ++g_deviceUsers;
