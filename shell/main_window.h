@@ -8,3 +8,7 @@ int createMainWindow(HINSTANCE instance);
 LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Sets the caption to "<program title> - text" (the game shows its player's name).
 void setWindowTitle(const char* text);
+// The program title that setWindowTitle and window creation use ("Tintaro" until the shell
+// sets the running program's own).
+void setWindowTitleBase(const char* title);
+const char* windowTitleBase();

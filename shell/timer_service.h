@@ -12,3 +12,7 @@ int getCountdown();
 void startCountdown();
 void stopCountdown();
 int isCountdownRunning();
+
+// Called on every tick after the clock advances (the shell points it at the mouse cursor's
+// button sampling); null for none. Runs on the timer thread.
+void setTimerTickHook(void (*hook)());
