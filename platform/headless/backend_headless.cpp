@@ -21,14 +21,9 @@
 #include "platform/faults.h"
 #include "platform/headless/script.h"
 #include "platform/input.h"
+#include "platform/threads_internal.h"
+#include "platform/timer_internal.h"
 #include "platform/transcript.h"
-
-namespace platform {
-// Provided by the timer and thread stand-ins.
-void timersSetVirtual(bool on);
-void timersDeliverVirtualTick(unsigned milliseconds);
-bool threadsWaitUntilIdle(unsigned timeoutMs);
-}  // namespace platform
 
 namespace platform {
 namespace {

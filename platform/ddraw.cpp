@@ -1,0 +1,411 @@
+// DirectDraw on SDL surfaces: off-screen plain surfaces with DirectDraw's blit rules.
+// A blit whose rectangles leave either surface is refused, as DirectDraw does without a
+// clipper; a surface with a viewport (the back buffer) clips its destination instead.
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+#include "platform/ddraw_internal.h"
+#include "platform/faults.h"
+
+namespace platform {
+namespace {
+
+HDC__* surfaceDc() { return reinterpret_cast<HDC__*>(0xDC); }
+
+class Palette final : public IDirectDrawPalette {
+public:
+    explicit Palette(const SDL_Palette* p) {
+        std::memset(entries_, 0, sizeof entries_);
+        if (!p) return;
+        for (int i = 0; i < p->ncolors && i < 256; ++i)
+            entries_[i] = PALETTEENTRY{p->colors[i].r, p->colors[i].g, p->colors[i].b, 0};
+    }
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override {
+        ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT GetEntries(DWORD, DWORD base, DWORD count, PALETTEENTRY* out) override {
+        if (!out || base > 256 || count > 256 - base) return DDERR_INVALIDPARAMS;
+        std::memcpy(out, entries_ + base, count * sizeof(PALETTEENTRY));
+        return DD_OK;
+    }
+
+private:
+    ~Palette() override = default;
+    std::atomic<ULONG> refs_{1};
+    PALETTEENTRY entries_[256];
+};
+
+bool rectInside(const RECT& r, int w, int h) {
+    return r.left >= 0 && r.top >= 0 && r.right <= w && r.bottom <= h && r.left < r.right &&
+           r.top < r.bottom;
+}
+
+class Surface final : public IDirectDrawSurface {
+public:
+    explicit Surface(SDL_Surface* s) : s_(s) {
+        SDL_SetSurfaceBlendMode(s_, SDL_BLENDMODE_NONE);
+        SDL_SetClipRect(s_, nullptr);
+        if (s_->format->format == SDL_PIXELFORMAT_INDEX8)
+            palette_ = new Palette(s_->format->palette);
+    }
+
+    SDL_Surface* sdl() const { return s_; }
+    void setViewport(const RECT* v) {
+        hasViewport_ = v != nullptr;
+        if (v) viewport_ = *v;
+    }
+
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override {
+        ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT Blt(LPRECT destRect, IDirectDrawSurface* srcIface, LPRECT srcRect, DWORD flags,
+                LPDDBLTFX fx) override {
+        if (locked_) return DDERR_SURFACEBUSY;
+        RECT d = destRect ? *destRect : RECT{0, 0, s_->w, s_->h};
+        if (flags & DDBLT_COLORFILL) {
+            if (!fx) return DDERR_INVALIDPARAMS;
+            RECT s{};
+            if (!placeDest(d, nullptr, s)) return hasViewport_ ? DD_OK : DDERR_INVALIDRECT;
+            SDL_Rect r{d.left, d.top, d.right - d.left, d.bottom - d.top};
+            Uint32 value = fx->dwFillColor;
+            if (s_->format->BytesPerPixel == 2) value &= 0xFFFF;
+            if (s_->format->BytesPerPixel == 1) value &= 0xFF;
+            SDL_FillRect(s_, &r, value);
+            return DD_OK;
+        }
+        auto* src = dynamic_cast<Surface*>(srcIface);
+        if (!src) return DDERR_INVALIDPARAMS;
+        if (src->locked_) return DDERR_SURFACEBUSY;
+        RECT s = srcRect ? *srcRect : RECT{0, 0, src->s_->w, src->s_->h};
+        if (!rectInside(s, src->s_->w, src->s_->h)) return DDERR_INVALIDRECT;
+        if (!placeDest(d, &s, s)) return hasViewport_ ? DD_OK : DDERR_INVALIDRECT;
+        const bool keyed = (flags & DDBLT_KEYSRC) != 0;
+        return copy(*src, s, d, keyed);
+    }
+
+    HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface* srcIface, LPRECT srcRect,
+                    DWORD trans) override {
+        if (locked_) return DDERR_SURFACEBUSY;
+        auto* src = dynamic_cast<Surface*>(srcIface);
+        if (!src) return DDERR_INVALIDPARAMS;
+        if (src->locked_) return DDERR_SURFACEBUSY;
+        RECT s = srcRect ? *srcRect : RECT{0, 0, src->s_->w, src->s_->h};
+        if (!rectInside(s, src->s_->w, src->s_->h)) return DDERR_INVALIDRECT;
+        const LONG dx = static_cast<LONG>(x), dy = static_cast<LONG>(y);
+        RECT d{dx, dy, dx + (s.right - s.left), dy + (s.bottom - s.top)};
+        // BltFast never clips, not even to a viewport.
+        if (!rectInside(d, s_->w, s_->h)) return DDERR_INVALIDRECT;
+        return copy(*src, s, d, (trans & DDBLTFAST_SRCCOLORKEY) != 0);
+    }
+
+    HRESULT Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD, HANDLE) override {
+        if (!desc) return DDERR_INVALIDPARAMS;
+        if (locked_) return DDERR_SURFACEBUSY;
+        RECT r = rect ? *rect : RECT{0, 0, s_->w, s_->h};
+        if (!rectInside(r, s_->w, s_->h)) return DDERR_INVALIDRECT;
+        if (SDL_LockSurface(s_) != 0) return DDERR_GENERIC;
+        locked_ = true;
+        describe(desc);
+        desc->dwFlags |= DDSD_LPSURFACE;
+        desc->lpSurface = static_cast<char*>(s_->pixels) + static_cast<size_t>(r.top) * s_->pitch +
+                          static_cast<size_t>(r.left) * s_->format->BytesPerPixel;
+        return DD_OK;
+    }
+
+    HRESULT Unlock(LPVOID) override {
+        if (!locked_) return DDERR_NOTLOCKED;
+        SDL_UnlockSurface(s_);
+        locked_ = false;
+        return DD_OK;
+    }
+
+    HRESULT GetDC(HDC* dc) override {
+        if (!dc) return DDERR_INVALIDPARAMS;
+        if (dcTaken_ || locked_) return DDERR_SURFACEBUSY;
+        dcTaken_ = true;
+        *dc = surfaceDc();
+        return DD_OK;
+    }
+
+    HRESULT ReleaseDC(HDC dc) override {
+        if (!dcTaken_ || dc != surfaceDc()) return DDERR_INVALIDPARAMS;
+        dcTaken_ = false;
+        return DD_OK;
+    }
+
+    HRESULT GetSurfaceDesc(LPDDSURFACEDESC desc) override {
+        if (!desc) return DDERR_INVALIDPARAMS;
+        describe(desc);
+        return DD_OK;
+    }
+
+    HRESULT SetColorKey(DWORD flags, LPDDCOLORKEY key) override {
+        if (!(flags & DDCKEY_SRCBLT)) return DDERR_INVALIDPARAMS;
+        hasKey_ = key != nullptr;
+        key_ = key ? key->dwColorSpaceLowValue : 0;
+        return DD_OK;
+    }
+
+    HRESULT GetColorKey(DWORD flags, LPDDCOLORKEY key) override {
+        if (!(flags & DDCKEY_SRCBLT) || !key) return DDERR_INVALIDPARAMS;
+        if (!hasKey_) return DDERR_NOCOLORKEY;
+        key->dwColorSpaceLowValue = key->dwColorSpaceHighValue = key_;
+        return DD_OK;
+    }
+
+    HRESULT GetPalette(IDirectDrawPalette** out) override {
+        if (!out) return DDERR_INVALIDPARAMS;
+        *out = nullptr;
+        if (!palette_) return DDERR_NOPALETTEATTACHED;
+        palette_->AddRef();
+        *out = palette_;
+        return DD_OK;
+    }
+
+    HRESULT GetPixelFormat(LPDDPIXELFORMAT format) override {
+        if (!format) return DDERR_INVALIDPARAMS;
+        DDSURFACEDESC d{};
+        describe(&d);
+        *format = d.ddpfPixelFormat;
+        return DD_OK;
+    }
+
+    HRESULT IsLost() override { return DD_OK; }
+    HRESULT Restore() override { return DD_OK; }
+
+private:
+    ~Surface() override {
+        if (palette_) palette_->Release();
+        SDL_FreeSurface(s_);
+    }
+
+    void describe(LPDDSURFACEDESC desc) const {
+        std::memset(desc, 0, sizeof *desc);
+        desc->dwSize = sizeof *desc;
+        desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
+        desc->dwWidth = static_cast<DWORD>(s_->w);
+        desc->dwHeight = static_cast<DWORD>(s_->h);
+        desc->lPitch = s_->pitch;
+        desc->ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        if (hasKey_) {
+            desc->dwFlags |= DDSD_CKSRCBLT;
+            desc->ddckCKSrcBlt.dwColorSpaceLowValue = key_;
+            desc->ddckCKSrcBlt.dwColorSpaceHighValue = key_;
+        }
+        DDPIXELFORMAT& pf = desc->ddpfPixelFormat;
+        pf.dwSize = sizeof pf;
+        pf.dwRGBBitCount = s_->format->BitsPerPixel == 15 ? 16 : s_->format->BitsPerPixel;
+        if (s_->format->format == SDL_PIXELFORMAT_INDEX8) {
+            pf.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
+            pf.dwRGBBitCount = 8;
+        } else {
+            pf.dwFlags = DDPF_RGB;
+            pf.dwRBitMask = s_->format->Rmask;
+            pf.dwGBitMask = s_->format->Gmask;
+            pf.dwBBitMask = s_->format->Bmask;
+        }
+    }
+
+    // Fits the destination rectangle: with a viewport it is clipped to it (and the
+    // source, when given, cut in proportion); without, it must lie inside the surface.
+    bool placeDest(RECT& d, const RECT* srcIn, RECT& srcOut) const {
+        if (!hasViewport_) return rectInside(d, s_->w, s_->h);
+        if (d.left >= d.right || d.top >= d.bottom) return false;
+        RECT v = viewport_;
+        v.left = std::max<LONG>(v.left, 0);
+        v.top = std::max<LONG>(v.top, 0);
+        v.right = std::min<LONG>(v.right, s_->w);
+        v.bottom = std::min<LONG>(v.bottom, s_->h);
+        RECT c{std::max(d.left, v.left), std::max(d.top, v.top), std::min(d.right, v.right),
+               std::min(d.bottom, v.bottom)};
+        if (c.left >= c.right || c.top >= c.bottom) return false;
+        if (srcIn) {
+            const RECT s = *srcIn;
+            const double kx = static_cast<double>(s.right - s.left) / (d.right - d.left);
+            const double ky = static_cast<double>(s.bottom - s.top) / (d.bottom - d.top);
+            srcOut.left = s.left + static_cast<LONG>((c.left - d.left) * kx);
+            srcOut.top = s.top + static_cast<LONG>((c.top - d.top) * ky);
+            srcOut.right = s.right - static_cast<LONG>((d.right - c.right) * kx);
+            srcOut.bottom = s.bottom - static_cast<LONG>((d.bottom - c.bottom) * ky);
+            if (srcOut.left >= srcOut.right || srcOut.top >= srcOut.bottom) return false;
+        }
+        d = c;
+        return true;
+    }
+
+    // Keeps SDL's key state as this blit needs it; a change costs a re-encode, so it is
+    // made only when it differs.
+    void useKey(bool keyed) {
+        const bool want = keyed && hasKey_;
+        if (want == sdlKeyed_ && (!want || sdlKey_ == key_)) return;
+        if (want) {
+            SDL_SetColorKey(s_, SDL_TRUE | SDL_RLEACCEL, key_);
+        } else {
+            SDL_SetColorKey(s_, SDL_FALSE, 0);
+            SDL_SetSurfaceRLE(s_, 0);
+        }
+        sdlKeyed_ = want;
+        sdlKey_ = key_;
+    }
+
+    HRESULT copy(Surface& src, const RECT& s, const RECT& d, bool keyed) {
+        SDL_Rect sr{s.left, s.top, s.right - s.left, s.bottom - s.top};
+        SDL_Rect dr{d.left, d.top, d.right - d.left, d.bottom - d.top};
+        if (&src == this) {
+            // Overlapping copy within one surface: go through a copy of the source part.
+            SDL_Surface* tmp = SDL_CreateRGBSurfaceWithFormat(0, sr.w, sr.h, s_->format->BitsPerPixel,
+                                                              s_->format->format);
+            if (!tmp) return DDERR_OUTOFMEMORY;
+            if (s_->format->palette) SDL_SetSurfacePalette(tmp, s_->format->palette);
+            useKey(false);
+            SDL_BlitSurface(s_, &sr, tmp, nullptr);
+            if (keyed && hasKey_) SDL_SetColorKey(tmp, SDL_TRUE, key_);
+            SDL_Rect whole{0, 0, sr.w, sr.h};
+            if (sr.w == dr.w && sr.h == dr.h) SDL_BlitSurface(tmp, &whole, s_, &dr);
+            else SDL_BlitScaled(tmp, &whole, s_, &dr);
+            SDL_FreeSurface(tmp);
+            return DD_OK;
+        }
+        src.useKey(keyed);
+        int rc = (sr.w == dr.w && sr.h == dr.h) ? SDL_BlitSurface(src.s_, &sr, s_, &dr)
+                                                : SDL_BlitScaled(src.s_, &sr, s_, &dr);
+        return rc == 0 ? DD_OK : DDERR_GENERIC;
+    }
+
+    SDL_Surface* s_;
+    std::atomic<ULONG> refs_{1};
+    bool locked_ = false;
+    bool dcTaken_ = false;
+    bool hasKey_ = false;
+    DWORD key_ = 0;
+    bool sdlKeyed_ = false;
+    DWORD sdlKey_ = 0;
+    bool hasViewport_ = false;
+    RECT viewport_{};
+    Palette* palette_ = nullptr;
+};
+
+SDL_Surface* newSdlSurface(int width, int height, Uint32 format) {
+    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return nullptr;
+    const int bits = SDL_BITSPERPIXEL(format);
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, bits, format);
+    if (!s) return nullptr;
+    if (format == SDL_PIXELFORMAT_INDEX8 && s->format->palette) {
+        // A fresh 8-bit surface gets a grey ramp until a picture brings its own.
+        SDL_Color grey[256];
+        for (int i = 0; i < 256; ++i) grey[i] = SDL_Color{Uint8(i), Uint8(i), Uint8(i), 255};
+        SDL_SetPaletteColors(s->format->palette, grey, 0, 256);
+    }
+    SDL_FillRect(s, nullptr, 0);
+    return s;
+}
+
+class DirectDraw final : public IDirectDraw {
+public:
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_INVALIDARG;
+        *object = nullptr;
+        if (iid == IID_IDirectDraw7) {
+            if (faultActive("directdraw7")) return E_NOINTERFACE;
+        } else if (!(iid == IID_IDirectDraw)) {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        *object = static_cast<IDirectDraw*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override {
+        ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT CreateSurface(LPDDSURFACEDESC desc, IDirectDrawSurface** out, void*) override {
+        if (!desc || !out) return DDERR_INVALIDPARAMS;
+        *out = nullptr;
+        if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT))
+            return DDERR_INVALIDPARAMS;
+        if (faultActive("create-surface")) return DDERR_OUTOFMEMORY;
+        Uint32 format = SDL_PIXELFORMAT_RGB565;
+        if (desc->dwFlags & DDSD_PIXELFORMAT) {
+            const DDPIXELFORMAT& pf = desc->ddpfPixelFormat;
+            if (pf.dwFlags & DDPF_PALETTEINDEXED8) format = SDL_PIXELFORMAT_INDEX8;
+            else if (pf.dwRGBBitCount == 16 && pf.dwGBitMask == 0x03E0) format = SDL_PIXELFORMAT_RGB555;
+            else if (pf.dwRGBBitCount == 16 && pf.dwGBitMask == 0x07E0) format = SDL_PIXELFORMAT_RGB565;
+            else return DDERR_INVALIDPIXELFORMAT;
+        }
+        SDL_Surface* s = newSdlSurface(static_cast<int>(desc->dwWidth),
+                                       static_cast<int>(desc->dwHeight), format);
+        if (!s) return DDERR_INVALIDPARAMS;
+        *out = surfaceFromSdl(s);
+        return DD_OK;
+    }
+
+    HRESULT SetCooperativeLevel(HWND, DWORD) override { return DD_OK; }
+
+    HRESULT GetDisplayMode(LPDDSURFACEDESC desc) override {
+        if (!desc) return DDERR_INVALIDPARAMS;
+        std::memset(desc, 0, sizeof *desc);
+        desc->dwSize = sizeof *desc;
+        desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+        desc->dwWidth = 800;
+        desc->dwHeight = 600;
+        desc->ddpfPixelFormat = {sizeof(DDPIXELFORMAT), DDPF_RGB, 0, 16, 0xF800, 0x07E0, 0x001F, 0};
+        return DD_OK;
+    }
+
+private:
+    ~DirectDraw() override = default;
+    std::atomic<ULONG> refs_{1};
+};
+
+}  // namespace
+
+IDirectDrawSurface* surfaceFromSdl(SDL_Surface* pixels) {
+    return pixels ? new Surface(pixels) : nullptr;
+}
+
+IDirectDrawSurface* surfaceCreate565(int width, int height) {
+    return surfaceFromSdl(newSdlSurface(width, height, SDL_PIXELFORMAT_RGB565));
+}
+
+SDL_Surface* surfaceSdl(IDirectDrawSurface* surface) {
+    auto* s = dynamic_cast<Surface*>(surface);
+    return s ? s->sdl() : nullptr;
+}
+
+void surfaceSetViewport(IDirectDrawSurface* surface, const RECT* viewport) {
+    if (auto* s = dynamic_cast<Surface*>(surface)) s->setViewport(viewport);
+}
+
+IDirectDraw* directDrawInstance() {
+    static IDirectDraw* instance = [] {
+        IDirectDraw* dd = nullptr;
+        // Made without the fault checks: the display's object always exists.
+        dd = new DirectDraw;
+        return dd;
+    }();
+    return instance;
+}
+
+}  // namespace platform
+
+HRESULT DirectDrawCreate(GUID*, IDirectDraw** directDraw, void*) {
+    if (!directDraw) return DDERR_INVALIDPARAMS;
+    *directDraw = nullptr;
+    if (platform::faultActive("directdraw-create")) return DDERR_NODIRECTDRAWHW;
+    *directDraw = new platform::DirectDraw;
+    return DD_OK;
+}

@@ -1,0 +1,164 @@
+// Multimedia timers: each timer runs its callback on a thread of its own, on absolute
+// deadlines so a periodic timer does not drift. In virtual mode (headless backend) the
+// deadlines follow a virtual clock that the display advances once per frame.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/faults.h"
+#include "platform/mmsystem.h"
+#include "platform/timer_internal.h"
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Timer {
+    UINT id = 0;
+    UINT delay = 0;
+    bool periodic = false;
+    LPTIMECALLBACK callback = nullptr;
+    DWORD_PTR user = 0;
+    bool killed = false;
+    bool inCallback = false;
+    bool finished = false;
+    std::thread::id threadId;
+    // Virtual mode: the virtual time of the next callback.
+    unsigned long long nextVirtual = 0;
+    std::thread thread;
+};
+
+std::mutex g_mutex;
+std::condition_variable g_changed;
+std::map<UINT, std::shared_ptr<Timer>> g_timers;
+UINT g_nextId = 1;
+bool g_virtual = false;
+unsigned long long g_virtualNow = 0;
+const Clock::time_point g_start = Clock::now();
+
+void runTimer(std::shared_ptr<Timer> t) {
+    std::unique_lock lock(g_mutex);
+    t->threadId = std::this_thread::get_id();
+    Clock::time_point next = Clock::now() + std::chrono::milliseconds(t->delay);
+    for (;;) {
+        if (g_virtual) {
+            g_changed.wait(lock, [&] { return t->killed || g_virtualNow >= t->nextVirtual; });
+        } else {
+            g_changed.wait_until(lock, next, [&] { return t->killed; });
+        }
+        if (t->killed) break;
+        if (!g_virtual && Clock::now() < next) continue;
+        t->inCallback = true;
+        lock.unlock();
+        t->callback(t->id, 0, t->user, 0, 0);
+        lock.lock();
+        t->inCallback = false;
+        if (!t->periodic) {
+            t->killed = true;
+            break;
+        }
+        t->nextVirtual += t->delay;
+        next += std::chrono::milliseconds(t->delay);
+        // After a long stall, go on from now instead of firing a burst to catch up.
+        if (Clock::now() > next + std::chrono::milliseconds(t->delay * 10)) next = Clock::now();
+        g_changed.notify_all();
+    }
+    t->finished = true;
+    g_changed.notify_all();
+}
+
+}  // namespace
+
+void timersSetVirtual(bool on) {
+    std::lock_guard lock(g_mutex);
+    g_virtual = on;
+    g_changed.notify_all();
+}
+
+bool timersVirtual() {
+    std::lock_guard lock(g_mutex);
+    return g_virtual;
+}
+
+void timersDeliverVirtualTick(unsigned milliseconds) {
+    std::unique_lock lock(g_mutex);
+    g_virtualNow += milliseconds;
+    g_changed.notify_all();
+    // Done when every live timer's next deadline lies in the future again.
+    g_changed.wait(lock, [] {
+        for (auto& [id, t] : g_timers)
+            if (!t->killed && (t->inCallback || t->nextVirtual <= g_virtualNow)) return false;
+        return true;
+    });
+}
+
+}  // namespace platform
+
+using namespace platform;
+
+MMRESULT timeGetDevCaps(LPTIMECAPS caps, UINT size) {
+    if (!caps || size != sizeof(TIMECAPS)) return TIMERR_STRUCT;
+    // A fault stands for a system whose timers cannot go below 15 ms.
+    caps->wPeriodMin = faultActive("timer-caps") ? 15 : 1;
+    caps->wPeriodMax = 1000000;
+    return TIMERR_NOERROR;
+}
+
+MMRESULT timeBeginPeriod(UINT period) {
+    if (period < 1 || period > 1000000 || faultActive("time-begin-period")) return TIMERR_NOCANDO;
+    return TIMERR_NOERROR;
+}
+
+MMRESULT timeEndPeriod(UINT period) {
+    if (period < 1 || period > 1000000) return TIMERR_NOCANDO;
+    return TIMERR_NOERROR;
+}
+
+MMRESULT timeSetEvent(UINT delay, UINT, LPTIMECALLBACK callback, DWORD_PTR user, UINT flags) {
+    if (!callback || delay < 1 || delay > 1000000 || faultActive("time-set-event")) return 0;
+    auto t = std::make_shared<Timer>();
+    t->delay = delay;
+    t->periodic = (flags & TIME_PERIODIC) != 0;
+    t->callback = callback;
+    t->user = user;
+    std::lock_guard lock(g_mutex);
+    t->id = g_nextId++;
+    t->nextVirtual = g_virtualNow + delay;
+    try {
+        t->thread = std::thread(runTimer, t);
+    } catch (...) {
+        return 0;
+    }
+    g_timers[t->id] = t;
+    return t->id;
+}
+
+MMRESULT timeKillEvent(UINT timerId) {
+    std::shared_ptr<Timer> t;
+    {
+        std::lock_guard lock(g_mutex);
+        auto it = g_timers.find(timerId);
+        if (it == g_timers.end()) return MMSYSERR_INVALPARAM;
+        t = it->second;
+        g_timers.erase(it);
+        t->killed = true;
+        g_changed.notify_all();
+    }
+    if (t->thread.get_id() == std::this_thread::get_id()) {
+        // Killed from its own callback: the thread ends when the callback returns.
+        t->thread.detach();
+    } else if (t->thread.joinable()) {
+        t->thread.join();  // returns once no callback of this timer runs any more
+    }
+    return TIMERR_NOERROR;
+}
+
+DWORD timeGetTime() {
+    return static_cast<DWORD>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - g_start).count());
+}
