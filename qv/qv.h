@@ -1,0 +1,39 @@
+// The display and input library both programs draw and read input through. Surfaces
+// are DirectDraw surfaces; "ok" results are non-zero on success.
+#pragma once
+
+#include "platform/ddraw.h"
+#include "platform/win32.h"
+
+void QVSetInstance(HINSTANCE instance);
+void QVDebugEnable(int on);
+// Full screen: the desktop, the picture centred and letterboxed, no mode change.
+int QVInitDirectX(HWND window, int width, int height, int bits);
+// Windowed display of that size.
+int QVInitDirectX(HWND window, int width, int height);
+void QVPrintError();
+int QVSetViewport(int x, int y, int width, int height);
+IDirectDraw* QVGetLPDD();
+void QVGetDDInfo(IDirectDrawSurface** front, IDirectDrawSurface** back);
+int QVFlip();
+// Frames presented per second, over the last second of real time.
+float QVGetFPS();
+void QVSetWindowXY(int x, int y);
+// An off-screen surface in display format (RGB565), or null.
+IDirectDrawSurface* QVLoadBitmap(const char* path);
+// depth 16: as above; 8: one byte per pixel with the picture's palette attached.
+IDirectDrawSurface* QVLoadBitmap(const char* path, int depth);
+void QVGetRGBABits(DDPIXELFORMAT* format, int* red, int* green, int* blue, int* alpha);
+void QVInitFont(HWND window);
+void QVFreeFont();
+// Draws text on the back buffer with the built-in font; returns the width drawn.
+int QVPrintString(const char* text, int x, int y);
+int QVInitMouse();
+int QVAcquireMouse(int acquire);
+// Client position and buttons (bit 0 left, bit 1 right); safe from the timer thread.
+void QVGetMouseData(int* x, int* y, int* buttons);
+int QVInitKeyboard();
+// 256 bytes by DirectInput scan code, high bit set while down; null if unavailable.
+char* QVGetKeys();
+void QVFreeDirectInput();
+void QVFreeDirectX();
