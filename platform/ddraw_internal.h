@@ -2,7 +2,7 @@
 // (presentation, capture) and the bitmap loader. Not for the programs: it names SDL.
 #pragma once
 
-#include <SDL.h>
+struct SDL_Surface;  // from SDL, known only inside the platform
 
 #include "platform/ddraw.h"
 

@@ -1,0 +1,107 @@
+// Reading BMP files into surfaces: 24-bit into 565, 8-bit kept with its palette,
+// names found without regard to case, and broken files refused.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "platform/display.h"
+#include "support/bmp_writer.h"
+#include "support/temp_dir.h"
+
+using testsupport::Rgb8;
+
+namespace {
+
+Rgb8 quadrants(int x, int y) {
+    if (x < 4 && y < 2) return {255, 0, 0};
+    if (x >= 4 && y < 2) return {0, 0, 255};
+    if (y >= 2 && x < 4) return {255, 255, 255};
+    return {0, 255, 0};
+}
+
+std::uint32_t at(IDirectDrawSurface* s, int x, int y) {
+    DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    EXPECT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+    const char* row = static_cast<const char*>(d.lpSurface) + y * d.lPitch;
+    std::uint32_t v = d.ddpfPixelFormat.dwRGBBitCount == 8
+                          ? static_cast<std::uint8_t>(row[x])
+                          : reinterpret_cast<const std::uint16_t*>(row)[x];
+    s->Unlock(nullptr);
+    return v;
+}
+
+TEST(Bitmap, TwentyFourBitPicturesBecome565TheRightWayUp) {
+    testsupport::TempDir dir;
+    const std::string path = dir.write("Pics/Chips.bmp", testsupport::bmp24(8, 4, quadrants));
+    IDirectDrawSurface* s = platform::loadBitmapSurface((dir.str() + "\\pics\\chips.BMP").c_str(), 16);
+    ASSERT_NE(s, nullptr) << "found through backslashes and without regard to case";
+    DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    s->GetSurfaceDesc(&d);
+    EXPECT_EQ(d.dwWidth, 8u);
+    EXPECT_EQ(d.dwHeight, 4u);
+    EXPECT_EQ(at(s, 0, 0), 0xF800u);
+    EXPECT_EQ(at(s, 7, 0), 0x001Fu) << "pure blue is the 565 key value";
+    EXPECT_EQ(at(s, 0, 3), 0xFFFFu);
+    EXPECT_EQ(at(s, 7, 3), 0x07E0u);
+    s->Release();
+}
+
+TEST(Bitmap, EightBitPicturesKeepTheirIndicesAndPalette) {
+    testsupport::TempDir dir;
+    std::vector<Rgb8> palette(256, Rgb8{0, 0, 0});
+    palette[1] = {10, 20, 30};
+    palette[200] = {200, 100, 50};
+    std::vector<std::uint8_t> idx = {0, 1, 200, 1, 200, 0};
+    const std::string path = dir.write("f.bmp", testsupport::bmp8(3, 2, palette, idx));
+    IDirectDrawSurface* s = platform::loadBitmapSurface(path.c_str(), 8);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(at(s, 1, 0), 1u);
+    EXPECT_EQ(at(s, 2, 0), 200u);
+    EXPECT_EQ(at(s, 1, 1), 200u);
+    IDirectDrawPalette* p = nullptr;
+    ASSERT_EQ(s->GetPalette(&p), DD_OK);
+    PALETTEENTRY e[256];
+    ASSERT_EQ(p->GetEntries(0, 0, 256, e), DD_OK);
+    EXPECT_EQ(e[200].peRed, 200);
+    EXPECT_EQ(e[200].peGreen, 100);
+    EXPECT_EQ(e[1].peBlue, 30);
+    p->Release();
+    s->Release();
+    // Asked for 16 bits, the same file is converted.
+    IDirectDrawSurface* wide = platform::loadBitmapSurface(path.c_str(), 16);
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(at(wide, 2, 0), ((200u >> 3) << 11) | ((100u >> 2) << 5) | (50u >> 3));
+    wide->Release();
+}
+
+TEST(Bitmap, BrokenFilesAreRefused) {
+    testsupport::TempDir dir;
+    const std::string good = testsupport::bmp24(8, 4, quadrants);
+    auto refused = [&](std::string bytes, const char* why) {
+        const std::string path = dir.write("bad.bmp", bytes);
+        IDirectDrawSurface* s = platform::loadBitmapSurface(path.c_str(), 16);
+        EXPECT_EQ(s, nullptr) << why;
+        if (s) s->Release();
+    };
+    refused(good.substr(0, good.size() - 10), "truncated pixels");
+    refused(good.substr(0, 30), "truncated header");
+    refused("", "empty file");
+    std::string lying = good;
+    lying[22] = 0x40;  // height 64 with pixels for 4
+    refused(lying, "height larger than the data");
+    std::string zero = good;
+    zero[18] = zero[19] = zero[20] = zero[21] = 0;
+    refused(zero, "zero width");
+    std::string offset = good;
+    offset[10] = static_cast<char>(0xF0);
+    offset[11] = 0x7F;
+    refused(offset, "pixel offset past the end");
+    std::string notBmp = good;
+    notBmp[0] = 'X';
+    refused(notBmp, "no BM signature");
+    EXPECT_EQ(platform::loadBitmapSurface((dir.str() + "/missing.bmp").c_str(), 16), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+#include "support/program_run.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace testsupport {
+
+ProgramRun runHeadless(const std::string& program, const std::string& folder,
+                       const std::string& script, const std::vector<std::string>& extraArgs,
+                       const std::string& workDir) {
+    ProgramRun run;
+    const std::string scriptPath = workDir + "/script.txt";
+    const std::string transcriptPath = workDir + "/transcript.tsv";
+    run.captureDir = workDir + "/shots";
+    std::ofstream(scriptPath) << script;
+    std::vector<std::string> args = {program, "--script", scriptPath, "--transcript",
+                                     transcriptPath, "--capture-dir", run.captureDir};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return run;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::ifstream in(transcriptPath);
+    for (std::string line; std::getline(in, line);) run.transcript.push_back(line);
+    return run;
+}
+
+Picture readBmp24(const std::string& path) {
+    Picture pic;
+    std::ifstream in(path, std::ios::binary);
+    std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return pic;
+    auto u32 = [&](size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+    };
+    const std::uint32_t offset = u32(10);
+    const int w = static_cast<int>(u32(18));
+    int h = static_cast<int>(u32(22));
+    const int bpp = static_cast<unsigned char>(b[28]);
+    if (bpp != 24 || w <= 0) return pic;
+    const bool bottomUp = h > 0;
+    if (h < 0) h = -h;
+    const size_t row = (static_cast<size_t>(w) * 3 + 3) & ~size_t(3);
+    if (offset + row * h > b.size()) return pic;
+    pic.width = w;
+    pic.height = h;
+    pic.rgb.resize(static_cast<size_t>(w) * h * 3);
+    for (int y = 0; y < h; ++y) {
+        const size_t src = offset + row * (bottomUp ? h - 1 - y : y);
+        for (int x = 0; x < w; ++x) {
+            unsigned char* p = &pic.rgb[(static_cast<size_t>(y) * w + x) * 3];
+            p[0] = static_cast<unsigned char>(b[src + x * 3 + 2]);
+            p[1] = static_cast<unsigned char>(b[src + x * 3 + 1]);
+            p[2] = static_cast<unsigned char>(b[src + x * 3]);
+        }
+    }
+    return pic;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,36 @@
+// Runs a staged headless program with a script and collects what it left behind.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct ProgramRun {
+    int exitStatus = -1;
+    std::vector<std::string> transcript;  // one entry per line
+    std::string captureDir;
+};
+
+// Starts `program` (a path under the stage folder) in `folder` with the script text and
+// extra arguments; waits for it to end.
+ProgramRun runHeadless(const std::string& program, const std::string& folder,
+                       const std::string& script, const std::vector<std::string>& extraArgs,
+                       const std::string& workDir);
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;  // top-down, 3 bytes a pixel
+    bool ok() const { return width > 0; }
+    void pixel(int x, int y, int& r, int& g, int& b) const {
+        const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        r = p[0];
+        g = p[1];
+        b = p[2];
+    }
+};
+
+// Reads a 24-bit BMP as the headless capture writes it.
+Picture readBmp24(const std::string& path);
+
+}  // namespace testsupport
