@@ -1,0 +1,179 @@
+#include "framework/dialog_screen.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "framework/dirty_rect_manager.h"
+#include "framework/mouse_cursor.h"
+#include "framework/surface_utils.h"
+#include "shell/shell_state.h"
+#include "shell/timer_service.h"
+
+#if __has_include("shell/app_shell.h")
+#include "shell/app_shell.h"
+#else
+// The shell's message pump: 1 when it took the quit message (posted again for the caller).
+int pumpMessages();
+#endif
+
+DialogScreen::DialogScreen()
+    : dialogImages(new PtrArray(1)),
+      currentImage(nullptr),
+      closed(0),
+      left(-1),
+      top(-1),
+      right(-1),
+      bottom(-1),
+      originX(0),
+      originY(0),
+      ownBackground(1),
+      closeTime(0) {}
+
+DialogScreen::~DialogScreen() {
+    freeDialogImages();
+}
+
+void DialogScreen::createLists() {
+    Screen::createLists();
+    if (!dialogImages) dialogImages = new PtrArray(1);
+}
+
+void DialogScreen::freeDialogImages() {
+    if (!dialogImages) return;
+    dialogImages->deleteAll<Image>();
+    delete dialogImages;
+    dialogImages = nullptr;
+    currentImage = nullptr;
+}
+
+void DialogScreen::leave() {
+    Screen::leave();
+    freeDialogImages();
+}
+
+Image* DialogScreen::findDialogImage(const char* imageName) const {
+    if (!dialogImages || !imageName) return nullptr;
+    for (int i = 0; i < dialogImages->getCount(); ++i) {
+        Image* image = dialogImages->at<Image>(i);
+        if (std::strcmp(image->name, imageName) == 0) return image;
+    }
+    return nullptr;
+}
+
+Image* DialogScreen::findImage(const char* imageName) {
+    if (Image* image = findDialogImage(imageName)) return image;
+    return Screen::findImage(imageName);
+}
+
+void DialogScreen::setPosition(int x, int y) {
+    const int w = currentImage ? currentImage->width : 0;
+    const int h = currentImage ? currentImage->height : 0;
+    if (x != -1 || y != -1) {
+        left = x;
+        top = y;
+        right = x + w;
+        bottom = y + h;
+    } else if (left == -1 && top == -1 && currentImage) {
+        RECT r{};
+        centreRect(currentImage->getSurface(), 0, 0, clientWidth, clientHeight, &r);
+        left = r.left;
+        top = r.top;
+        right = r.right;
+        bottom = r.bottom;
+    }
+    if (buttonList) buttonList->setOrigin(left, top);
+    originX = left;
+    originY = top;
+}
+
+void DialogScreen::close(const char* text) {
+    if (text) std::snprintf(name, sizeof name, "%s", text);
+    closed = 1;
+}
+
+int DialogScreen::checkClose() {
+    if (buttonList) {
+        if (Button* button = buttonList->firstClicked()) {
+            std::snprintf(name, sizeof name, "%s", button->name);
+            closed = 1;
+        }
+    }
+    if (closeTime != 0 && closeTime < getTimerClockMs()) closed = 1;
+    return 1;
+}
+
+int DialogScreen::handleInput(int, int, int) {
+    return checkClose();
+}
+
+void DialogScreen::setImage(Image* image) {
+    if (!image) return;
+    currentImage = image;
+    setPosition(-1, -1);
+}
+
+void DialogScreen::selectImage(const char* imageName) {
+    Image* image = findDialogImage(imageName);
+    if (!image && dialogImages && dialogImages->getCount() > 0) image = dialogImages->at<Image>(0);
+    currentImage = image;
+    setPosition(-1, -1);
+}
+
+Image* DialogScreen::addImageFile(const char* file, const char* imageName) {
+    if (!dialogImages) dialogImages = new PtrArray(1);
+    Image* image = new Image(file);
+    image->setName(imageName);
+    dialogImages->add(image);
+    setImage(image);
+    return image;
+}
+
+void DialogScreen::setOwnBackground(int flag) {
+    ownBackground = flag;
+}
+
+void DialogScreen::addDefaultButton() {
+    const int w = currentImage ? currentImage->width : 0;
+    const int h = currentImage ? currentImage->height : 0;
+    Button* button = new Button(0, 0, w, h);
+    button->setName("default");
+    addButton(button);
+}
+
+void DialogScreen::setCloseTime(int ms) {
+    closeTime = ms;
+}
+
+int DialogScreen::run(char* resultOut, const char* imageName) {
+    closed = 0;
+    if (!imageName) {
+        currentImage =
+            dialogImages && dialogImages->getCount() > 0 ? dialogImages->at<Image>(0) : nullptr;
+    } else {
+        selectImage(imageName);
+    }
+    IDirectDrawSurface* previousWorking = dirtyRects.getWorkingBackground();
+    const bool ownsBackground = ownBackground == 1;
+    if (ownsBackground)
+        dirtyRects.setWorkingBackground(currentImage ? currentImage->getSurface() : nullptr);
+    name[0] = '\0';
+
+    while (!closed) {
+        int x = 0, y = 0, buttons = 0;
+        mouseCursor.getState(&x, &y, &buttons, nullptr, nullptr);
+        if (!handleInput(x, y, buttons) || pumpMessages() == 1) {
+            if (ownsBackground) dirtyRects.setWorkingBackground(previousWorking);
+            return 0;
+        }
+        if (currentImage) currentImage->drawAt(::backBuffer, left, top);
+        if (buttonList) {
+            buttonList->handleMouse(x, y, buttons);
+            buttonList->redrawAll();
+        }
+        present();
+    }
+
+    if (ownsBackground) dirtyRects.setWorkingBackground(previousWorking);
+    if (resultOut) std::snprintf(resultOut, sizeof name, "%s", name);
+    return 1;
+}
