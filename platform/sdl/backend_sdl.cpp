@@ -81,6 +81,8 @@ public:
     Uint32 lastPresent = 0;
     std::string lastError;
     bool closeRequested = false;
+    bool forcePresent = true;
+    Uint32 lastShown = 0;
 
     bool ensureVideo() {
         if (videoReady) return true;
@@ -174,6 +176,10 @@ public:
                             postInput(WM_ACTIVATE, WA_INACTIVE, 0);
                             postInput(WM_ACTIVATEAPP, 0, 0);
                         }
+                        break;
+                    case SDL_WINDOWEVENT_EXPOSED:
+                    case SDL_WINDOWEVENT_SIZE_CHANGED:
+                        forcePresent = true;
                         break;
                     case SDL_WINDOWEVENT_MOVED:
                         if (!fullScreen) postInput(WM_MOVE, 0, MAKELPARAM(e.window.data1, e.window.data2));
@@ -326,25 +332,36 @@ bool displayPresent() {
     SdlBackend& b = self();
     if (!b.renderer) return false;
     SDL_Surface* src = surfaceSdl(b.back);
-    if (src) {
+    SDL_Surface* dst = surfaceSdl(b.front);
+    // A frame identical to the one on screen is not sent again: a program at rest then
+    // costs next to nothing. It is still shown now and then, and after an expose.
+    const Uint32 start = SDL_GetTicks();
+    bool show = b.forcePresent || start - b.lastShown > 250;
+    if (src && dst && dst->h == src->h && dst->pitch == src->pitch) {
+        SDL_LockSurface(src);
+        SDL_LockSurface(dst);
+        const size_t bytes = static_cast<size_t>(src->pitch) * src->h;
+        if (!show && SDL_memcmp(dst->pixels, src->pixels, bytes) != 0) show = true;
+        // The front buffer keeps what the player sees, as the headless backend does.
+        if (show) SDL_memcpy(dst->pixels, src->pixels, bytes);
+        SDL_UnlockSurface(dst);
+        SDL_UnlockSurface(src);
+    } else {
+        show = true;
+    }
+    if (show && src) {
         SDL_LockSurface(src);
         SDL_UpdateTexture(b.texture, nullptr, src->pixels, src->pitch);
         SDL_UnlockSurface(src);
-        // The front buffer keeps what the player sees, as the headless backend does.
-        SDL_Surface* dst = surfaceSdl(b.front);
-        if (dst && dst->h == src->h && dst->pitch == src->pitch) {
-            SDL_LockSurface(src);
-            SDL_LockSurface(dst);
-            SDL_memcpy(dst->pixels, src->pixels, static_cast<size_t>(src->pitch) * src->h);
-            SDL_UnlockSurface(dst);
-            SDL_UnlockSurface(src);
-        }
+        SDL_SetRenderDrawColor(b.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(b.renderer);
+        SDL_RenderCopy(b.renderer, b.texture, nullptr, nullptr);
+        SDL_RenderPresent(b.renderer);
+        b.forcePresent = false;
+        b.lastShown = SDL_GetTicks();
     }
-    SDL_SetRenderDrawColor(b.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(b.renderer);
-    SDL_RenderCopy(b.renderer, b.texture, nullptr, nullptr);
-    SDL_RenderPresent(b.renderer);
-    // Pacing: never faster than the display refresh, even where vsync is missing.
+    // Pacing: never faster than the display refresh, even where vsync is missing or
+    // nothing was shown.
     const Uint32 now = SDL_GetTicks();
     const Uint32 spent = now - b.lastPresent;
     if (b.lastPresent != 0 && spent < kFrameMs) SDL_Delay(kFrameMs - spent);

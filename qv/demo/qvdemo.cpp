@@ -18,6 +18,8 @@ IDirectDrawSurface* g_back = nullptr;
 bool g_showFps = false;
 int g_mouseX = kWidth / 2, g_mouseY = kHeight / 2;
 int g_lastKey = -1;
+int g_lastState = -1;
+bool g_input = true;  // something to show that the last frame did not
 struct Spot {
     int x, y, frame;
 };
@@ -51,7 +53,7 @@ void ring(int cx, int cy, int radius, WORD colour) {
     }
 }
 
-void drawFrame(int frame) {
+void drawFrame(int frame, int buttons) {
     // Vertical gradient in bands.
     for (int band = 0; band < 30; ++band) {
         const int t = band * 255 / 29;
@@ -60,20 +62,18 @@ void drawFrame(int frame) {
     // Three orbiting discs in the rings' colours.
     const WORD colours[3] = {rgb(60, 120, 230), rgb(245, 195, 30), rgb(220, 64, 173)};
     for (int k = 0; k < 3; ++k) {
-        const double t = frame * 0.03 + k * 2.0944;
+        const double t = frame * 0.07 + k * 2.0944;
         disc(400 + static_cast<int>(160 * std::cos(t)), 300 + static_cast<int>(120 * std::sin(t)),
              36, colours[k]);
     }
     for (const Spot& s : g_spots) ring(s.x, s.y, 10 + (frame - s.frame) % 20, rgb(40, 50, 120));
     // The pointer's marker, red while the left button is down.
-    int mx = 0, my = 0, buttons = 0;
-    QVGetMouseData(&mx, &my, &buttons);
     disc(g_mouseX, g_mouseY, 14, (buttons & 1) ? rgb(230, 40, 40) : rgb(40, 170, 90));
     disc(g_mouseX, g_mouseY, 5, rgb(255, 255, 255));
 
     char line[128];
     QVPrintString("qv demo  Esc quits  F1 frame rate  click anywhere", 16, 16);
-    std::snprintf(line, sizeof line, "frame %d  pointer %d,%d  last key %d", frame, g_mouseX, g_mouseY,
+    std::snprintf(line, sizeof line, "step %d  pointer %d,%d  last key %d", frame, g_mouseX, g_mouseY,
                   g_lastKey);
     QVPrintString(line, 16, 570);
     if (g_showFps) {
@@ -85,10 +85,12 @@ void drawFrame(int frame) {
 LRESULT CALLBACK demoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_MOUSEMOVE:
+            g_input = true;
             g_mouseX = LOWORD(lParam);
             g_mouseY = HIWORD(lParam);
             return 0;
         case WM_LBUTTONDOWN:
+            g_input = true;
             g_spots.push_back({LOWORD(lParam), HIWORD(lParam), 0});
             if (g_spots.size() > 40) g_spots.erase(g_spots.begin());
             return 0;
@@ -97,6 +99,7 @@ LRESULT CALLBACK demoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             if (keys)
                 for (int i = 0; i < 256; ++i)
                     if (keys[i] & 0x80) g_lastKey = i;
+            g_input = true;
             return 0;
         }
         case WM_KEYUP:
@@ -147,6 +150,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     QVAcquireMouse(1);
     QVInitKeyboard();
 
+    // The animation steps 25 times a second while the player is about, and rests ten
+    // seconds after the last input; frames that repeat the picture are not sent again.
+    const DWORD start = GetTickCount();
+    DWORD lastInput = start;
+    int step = 0;
     for (int frame = 0;; ++frame) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -155,9 +163,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             DispatchMessageA(&msg);
         }
         if (!IsWindow(g_window) || !g_back) continue;
+        const DWORD now = GetTickCount();
+        if (g_input) lastInput = now;
+        if (now - lastInput < 10000) step = static_cast<int>((now - start) / 40);
         for (Spot& s : g_spots)
-            if (s.frame == 0) s.frame = frame;
-        drawFrame(frame);
+            if (s.frame == 0) s.frame = step;
+        int mx = 0, my = 0, buttons = 0;
+        QVGetMouseData(&mx, &my, &buttons);
+        const int state = step * 4 + (buttons & 1) + (g_showFps ? 2 : 0);
+        if (state != g_lastState || g_input) drawFrame(step, buttons);
+        g_lastState = state;
+        g_input = false;
         QVFlip();
     }
 }
