@@ -167,16 +167,6 @@ TEST_F(ScreenFiles, FindAndDrawImagesByName) {
     target->Release();
 }
 
-TEST(Screen, AddButtonAppliesTheListOrigin) {
-    Screen s;
-    s.buttonList->setOrigin(30, 40);
-    Button* b = new Button(1, 2, 3, 4);
-    s.addButton(b);
-    EXPECT_EQ(b->offsetX, 30);
-    EXPECT_EQ(b->offsetY, 40);
-    EXPECT_EQ(s.buttonList->get(0), b);
-}
-
 // Counts presents instead of flipping.
 class CountingScreen : public Screen {
 public:

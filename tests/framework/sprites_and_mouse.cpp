@@ -253,14 +253,6 @@ TEST_F(SpriteFiles, GridAndSingleFiles) {
     EXPECT_EQ(s.frameCount(), 7);
 }
 
-TEST(Sprite, NameIsCutToItsBuffer) {
-    Sprite s;
-    const std::string longName(100, 's');
-    s.setName(longName.c_str());
-    EXPECT_EQ(std::string(s.name), std::string(63, 's'));
-    EXPECT_EQ(s.x, 0.0f);
-}
-
 class Mouse : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -79,15 +79,6 @@ TEST(ColourValue, PacksIntoTheSurfaceFormat) {
     EXPECT_EQ(colourValue(s555, 0, 0, 255), 0x001Fu);
 }
 
-TEST(ColourKey, SetsTheSourceKeyToThePackedColour) {
-    Held s(makeSurface(4, 4));
-    setColourKey(s, 0, 0, 255);
-    DDCOLORKEY key{};
-    ASSERT_EQ(s.s->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
-    EXPECT_EQ(key.dwColorSpaceLowValue, 0x001Fu);
-    EXPECT_EQ(key.dwColorSpaceHighValue, 0x001Fu);
-}
-
 TEST(SurfaceFunctions, SizePixelsFillAndCentre) {
     Held s(makeSurface(100, 50));
     int w = 0, h = 0;
