@@ -14,7 +14,9 @@
 namespace platform {
 namespace {
 
-HDC__* surfaceDc() { return reinterpret_cast<HDC__*>(0xDC); }
+HDC__* surfaceDc() {
+    return reinterpret_cast<HDC__*>(0xDC);
+}
 
 class Palette final : public IDirectDrawPalette {
 public:
@@ -57,6 +59,16 @@ public:
     }
 
     SDL_Surface* sdl() const { return s_; }
+    void setPalette(const PALETTEENTRY* entries, int count) {
+        if (!s_->format->palette || count <= 0) return;
+        count = std::min(count, 256);
+        SDL_Color colours[256];
+        for (int i = 0; i < count; ++i)
+            colours[i] = SDL_Color{entries[i].peRed, entries[i].peGreen, entries[i].peBlue, 255};
+        SDL_SetPaletteColors(s_->format->palette, colours, 0, count);
+        if (palette_) palette_->Release();
+        palette_ = new Palette(s_->format->palette);
+    }
     void setViewport(const RECT* v) {
         hasViewport_ = v != nullptr;
         if (v) viewport_ = *v;
@@ -81,8 +93,7 @@ public:
             Uint32 value = fx->dwFillColor;
             if (s_->format->BytesPerPixel == 2) value &= 0xFFFF;
             if (s_->format->BytesPerPixel == 1) value &= 0xFF;
-            SDL_FillRect(s_, &r, value);
-            return DD_OK;
+            return fillRect(r, value) ? DD_OK : DDERR_GENERIC;
         }
         auto* src = dynamic_cast<Surface*>(srcIface);
         if (!src) return DDERR_INVALIDPARAMS;
@@ -244,6 +255,16 @@ private:
         return true;
     }
 
+    // A surface that SDL has run-length encoded for keyed blits keeps no plain pixels
+    // until it is locked, and SDL_FillRect refuses it then; the lock decodes it.
+    bool fillRect(const SDL_Rect& r, Uint32 value) {
+        const bool lock = SDL_MUSTLOCK(s_);
+        if (lock && SDL_LockSurface(s_) != 0) return false;
+        const bool ok = SDL_FillRect(s_, &r, value) == 0;
+        if (lock) SDL_UnlockSurface(s_);
+        return ok;
+    }
+
     // Keeps SDL's key state as this blit needs it; a change costs a re-encode, so it is
     // made only when it differs.
     void useKey(bool keyed) {
@@ -264,18 +285,19 @@ private:
         SDL_Rect dr{d.left, d.top, d.right - d.left, d.bottom - d.top};
         if (&src == this) {
             // Overlapping copy within one surface: go through a copy of the source part.
-            SDL_Surface* tmp = SDL_CreateRGBSurfaceWithFormat(0, sr.w, sr.h, s_->format->BitsPerPixel,
-                                                              s_->format->format);
+            SDL_Surface* tmp = SDL_CreateRGBSurfaceWithFormat(
+                0, sr.w, sr.h, s_->format->BitsPerPixel, s_->format->format);
             if (!tmp) return DDERR_OUTOFMEMORY;
             if (s_->format->palette) SDL_SetSurfacePalette(tmp, s_->format->palette);
             useKey(false);
-            SDL_BlitSurface(s_, &sr, tmp, nullptr);
+            int rc = SDL_BlitSurface(s_, &sr, tmp, nullptr);
             if (keyed && hasKey_) SDL_SetColorKey(tmp, SDL_TRUE, key_);
             SDL_Rect whole{0, 0, sr.w, sr.h};
-            if (sr.w == dr.w && sr.h == dr.h) SDL_BlitSurface(tmp, &whole, s_, &dr);
-            else SDL_BlitScaled(tmp, &whole, s_, &dr);
+            if (rc == 0)
+                rc = (sr.w == dr.w && sr.h == dr.h) ? SDL_BlitSurface(tmp, &whole, s_, &dr)
+                                                    : SDL_BlitScaled(tmp, &whole, s_, &dr);
             SDL_FreeSurface(tmp);
-            return DD_OK;
+            return rc == 0 ? DD_OK : DDERR_GENERIC;
         }
         src.useKey(keyed);
         int rc = (sr.w == dr.w && sr.h == dr.h) ? SDL_BlitSurface(src.s_, &sr, s_, &dr)
@@ -313,6 +335,10 @@ SDL_Surface* newSdlSurface(int width, int height, Uint32 format) {
 
 class DirectDraw final : public IDirectDraw {
 public:
+    // The display's own object is never deleted: a program that releases what
+    // QVGetLPDD gave it must not pull it from under the display.
+    explicit DirectDraw(bool immortal = false) : immortal_(immortal) {}
+
     HRESULT QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_INVALIDARG;
         *object = nullptr;
@@ -327,6 +353,7 @@ public:
     }
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override {
+        if (immortal_) return refs_ > 1 ? --refs_ : ULONG{1};
         ULONG left = --refs_;
         if (left == 0) delete this;
         return left;
@@ -341,10 +368,14 @@ public:
         Uint32 format = SDL_PIXELFORMAT_RGB565;
         if (desc->dwFlags & DDSD_PIXELFORMAT) {
             const DDPIXELFORMAT& pf = desc->ddpfPixelFormat;
-            if (pf.dwFlags & DDPF_PALETTEINDEXED8) format = SDL_PIXELFORMAT_INDEX8;
-            else if (pf.dwRGBBitCount == 16 && pf.dwGBitMask == 0x03E0) format = SDL_PIXELFORMAT_RGB555;
-            else if (pf.dwRGBBitCount == 16 && pf.dwGBitMask == 0x07E0) format = SDL_PIXELFORMAT_RGB565;
-            else return DDERR_INVALIDPIXELFORMAT;
+            if (pf.dwFlags & DDPF_PALETTEINDEXED8)
+                format = SDL_PIXELFORMAT_INDEX8;
+            else if (pf.dwRGBBitCount == 16 && pf.dwGBitMask == 0x03E0)
+                format = SDL_PIXELFORMAT_RGB555;
+            else if (pf.dwRGBBitCount == 16 && pf.dwGBitMask == 0x07E0)
+                format = SDL_PIXELFORMAT_RGB565;
+            else
+                return DDERR_INVALIDPIXELFORMAT;
         }
         SDL_Surface* s = newSdlSurface(static_cast<int>(desc->dwWidth),
                                        static_cast<int>(desc->dwHeight), format);
@@ -368,6 +399,7 @@ public:
 
 private:
     ~DirectDraw() override = default;
+    const bool immortal_;
     std::atomic<ULONG> refs_{1};
 };
 
@@ -386,17 +418,17 @@ SDL_Surface* surfaceSdl(IDirectDrawSurface* surface) {
     return s ? s->sdl() : nullptr;
 }
 
+void surfaceSetPalette(IDirectDrawSurface* surface, const PALETTEENTRY* entries, int count) {
+    if (auto* s = dynamic_cast<Surface*>(surface); s && entries) s->setPalette(entries, count);
+}
+
 void surfaceSetViewport(IDirectDrawSurface* surface, const RECT* viewport) {
     if (auto* s = dynamic_cast<Surface*>(surface)) s->setViewport(viewport);
 }
 
 IDirectDraw* directDrawInstance() {
-    static IDirectDraw* instance = [] {
-        IDirectDraw* dd = nullptr;
-        // Made without the fault checks: the display's object always exists.
-        dd = new DirectDraw;
-        return dd;
-    }();
+    // Made without the fault checks: the display's object always exists.
+    static IDirectDraw* instance = new DirectDraw(true);
     return instance;
 }
 

@@ -17,6 +17,9 @@ SDL_Surface* surfaceSdl(IDirectDrawSurface* surface);
 // Blits onto this surface clip their destination to `viewport` instead of being refused
 // (null: refuse again).
 void surfaceSetViewport(IDirectDrawSurface* surface, const RECT* viewport);
+// Replaces the first `count` colours of an 8-bit surface's palette (GetPalette then
+// reports them); ignored on 16-bit surfaces.
+void surfaceSetPalette(IDirectDrawSurface* surface, const PALETTEENTRY* entries, int count);
 // The DirectDraw object the display hands out (QVGetLPDD).
 IDirectDraw* directDrawInstance();
 

@@ -34,7 +34,8 @@ std::uint32_t at(IDirectDrawSurface* s, int x, int y) {
 TEST(Bitmap, TwentyFourBitPicturesBecome565TheRightWayUp) {
     testsupport::TempDir dir;
     const std::string path = dir.write("Pics/Chips.bmp", testsupport::bmp24(8, 4, quadrants));
-    IDirectDrawSurface* s = platform::loadBitmapSurface((dir.str() + "\\pics\\chips.BMP").c_str(), 16);
+    IDirectDrawSurface* s =
+        platform::loadBitmapSurface((dir.str() + "\\pics\\chips.BMP").c_str(), 16);
     ASSERT_NE(s, nullptr) << "found through backslashes and without regard to case";
     DDSURFACEDESC d{};
     d.dwSize = sizeof d;
@@ -102,6 +103,82 @@ TEST(Bitmap, BrokenFilesAreRefused) {
     notBmp[0] = 'X';
     refused(notBmp, "no BM signature");
     EXPECT_EQ(platform::loadBitmapSurface((dir.str() + "/missing.bmp").c_str(), 16), nullptr);
+}
+
+// Writes a little-endian 32-bit value into a file image.
+void put32(std::string& bytes, int at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+TEST(Bitmap, TopDownFilesReadLikeBottomUpOnes) {
+    testsupport::TempDir dir;
+    const std::string path = dir.write("down.bmp", testsupport::bmp24(8, 4, quadrants, true));
+    IDirectDrawSurface* s = platform::loadBitmapSurface(path.c_str(), 16);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(at(s, 0, 0), 0xF800u);
+    EXPECT_EQ(at(s, 7, 0), 0x001Fu);
+    EXPECT_EQ(at(s, 0, 3), 0xFFFFu);
+    EXPECT_EQ(at(s, 7, 3), 0x07E0u);
+    s->Release();
+}
+
+TEST(Bitmap, ShortPalettesAreReadAndLyingOnesRefused) {
+    testsupport::TempDir dir;
+    const std::vector<Rgb8> two = {{0, 0, 255}, {255, 255, 0}};
+    const std::vector<std::uint8_t> idx = {1, 0, 0, 1};
+    const std::string good = testsupport::bmp8(2, 2, two, idx);
+    const std::string path = dir.write("two.bmp", good);
+    IDirectDrawSurface* s = platform::loadBitmapSurface(path.c_str(), 16);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(at(s, 0, 0), 0xFFE0u);
+    EXPECT_EQ(at(s, 1, 0), 0x001Fu);
+    s->Release();
+
+    auto refused = [&](std::string bytes, const char* why) {
+        const std::string p = dir.write("bad8.bmp", bytes);
+        for (int depth : {8, 16}) {
+            IDirectDrawSurface* bad = platform::loadBitmapSurface(p.c_str(), depth);
+            EXPECT_EQ(bad, nullptr) << why << " at depth " << depth;
+            if (bad) bad->Release();
+        }
+    };
+    std::string many = good;
+    put32(many, testsupport::kBmpColoursUsedAt, 300);
+    refused(many, "more colours than 8 bits can index");
+    std::string past = good;
+    put32(past, testsupport::kBmpColoursUsedAt, 256);
+    refused(past, "a palette running past the end of the file");
+}
+
+TEST(Bitmap, UnsupportedAndOversizedHeadersAreRefused) {
+    testsupport::TempDir dir;
+    const std::string good = testsupport::bmp24(8, 4, quadrants);
+    auto refused = [&](std::string bytes, const char* why) {
+        const std::string path = dir.write("odd.bmp", bytes);
+        IDirectDrawSurface* s = platform::loadBitmapSurface(path.c_str(), 16);
+        EXPECT_EQ(s, nullptr) << why;
+        if (s) s->Release();
+    };
+    std::string bits = good;
+    bits[testsupport::kBmpBitsAt] = 7;
+    refused(bits, "7 bits per pixel");
+    std::string rle = good;
+    put32(rle, testsupport::kBmpCompressionAt, 1);
+    refused(rle, "run-length compression");
+    std::string huge = good;
+    put32(huge, testsupport::kBmpWidthAt, 0x7FFFFFFF);
+    refused(huge, "a width whose rows overflow the size check");
+    std::string tall = good;
+    put32(tall, testsupport::kBmpHeightAt, 0x80000000u);
+    refused(tall, "the most negative height");
+    std::string early = good;
+    put32(early, testsupport::kBmpPixelOffsetAt, 20);
+    refused(early, "pixels said to start inside the header");
+    // The unchanged file is accepted, so the refusals above are the fields' doing.
+    const std::string path = dir.write("fine.bmp", good);
+    IDirectDrawSurface* s = platform::loadBitmapSurface(path.c_str(), 16);
+    EXPECT_NE(s, nullptr);
+    if (s) s->Release();
 }
 
 }  // namespace

@@ -11,7 +11,8 @@ void put16(std::string& s, size_t at, std::uint16_t v) {
     s[at + 1] = static_cast<char>(v >> 8);
 }
 
-std::string header(int width, int height, int bpp, std::uint32_t paletteBytes, std::uint32_t imageBytes) {
+std::string header(int width, int height, int bpp, std::uint32_t paletteBytes,
+                   std::uint32_t imageBytes) {
     std::string s(54 + paletteBytes, '\0');
     s[0] = 'B';
     s[1] = 'M';
@@ -29,10 +30,12 @@ std::string header(int width, int height, int bpp, std::uint32_t paletteBytes, s
 
 }  // namespace
 
-std::string bmp24(int width, int height, Rgb8 (*pixel)(int, int)) {
+std::string bmp24(int width, int height, Rgb8 (*pixel)(int, int), bool topDown) {
     const int row = (width * 3 + 3) & ~3;
-    std::string s = header(width, height, 24, 0, static_cast<std::uint32_t>(row * height));
-    for (int y = height - 1; y >= 0; --y) {
+    std::string s =
+        header(width, topDown ? -height : height, 24, 0, static_cast<std::uint32_t>(row * height));
+    for (int i = 0; i < height; ++i) {
+        const int y = topDown ? i : height - 1 - i;
         std::string line(row, '\0');
         for (int x = 0; x < width; ++x) {
             Rgb8 c = pixel(x, y);
