@@ -2,6 +2,7 @@
 // presented frame and its rate, bitmaps, the text printer, mouse and keyboard.
 #include "qv/qv.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -19,6 +20,9 @@ bool g_fontReady = false;
 std::atomic<bool> g_mouseReady{false};
 std::atomic<bool> g_mouseAcquired{false};
 bool g_keyboardReady = false;
+// The back buffer's clip rectangle as last set; text is clipped to it like blits are.
+bool g_hasViewport = false;
+RECT g_viewport{};
 
 std::mutex g_fpsMutex;
 std::deque<DWORD> g_frameTimes;  // presents within the last second
@@ -31,8 +35,12 @@ int bitCount(DWORD mask) {
 
 }  // namespace
 
-void QVSetInstance(HINSTANCE instance) { g_instance = instance; }
-void QVDebugEnable(int on) { g_debug = on; }
+void QVSetInstance(HINSTANCE instance) {
+    g_instance = instance;
+}
+void QVDebugEnable(int on) {
+    g_debug = on;
+}
 
 int QVInitDirectX(HWND window, int width, int height, int) {
     return platform::displayOpen(window, width, height, true) ? 1 : 0;
@@ -50,11 +58,15 @@ void QVPrintError() {
 
 int QVSetViewport(int x, int y, int width, int height) {
     if (!platform::displayIsOpen() || width <= 0 || height <= 0) return 0;
-    platform::displaySetViewport(RECT{x, y, x + width, y + height});
+    g_viewport = RECT{x, y, x + width, y + height};
+    g_hasViewport = true;
+    platform::displaySetViewport(g_viewport);
     return 1;
 }
 
-IDirectDraw* QVGetLPDD() { return platform::displayDirectDraw(); }
+IDirectDraw* QVGetLPDD() {
+    return platform::displayDirectDraw();
+}
 
 void QVGetDDInfo(IDirectDrawSurface** front, IDirectDrawSurface** back) {
     if (front) *front = platform::displayFrontBuffer();
@@ -78,9 +90,13 @@ float QVGetFPS() {
     return static_cast<float>(g_frameTimes.size() - 1) * 1000.0f / static_cast<float>(span);
 }
 
-void QVSetWindowXY(int x, int y) { platform::displaySetWindowOrigin(x, y); }
+void QVSetWindowXY(int x, int y) {
+    platform::displaySetWindowOrigin(x, y);
+}
 
-IDirectDrawSurface* QVLoadBitmap(const char* path) { return QVLoadBitmap(path, 16); }
+IDirectDrawSurface* QVLoadBitmap(const char* path) {
+    return QVLoadBitmap(path, 16);
+}
 
 IDirectDrawSurface* QVLoadBitmap(const char* path, int depth) {
     return platform::loadBitmapSurface(path, depth == 8 ? 8 : 16);
@@ -94,8 +110,12 @@ void QVGetRGBABits(DDPIXELFORMAT* format, int* red, int* green, int* blue, int* 
     if (alpha) *alpha = ok ? bitCount(format->dwRGBAlphaBitMask) : 0;
 }
 
-void QVInitFont(HWND) { g_fontReady = true; }
-void QVFreeFont() { g_fontReady = false; }
+void QVInitFont(HWND) {
+    g_fontReady = true;
+}
+void QVFreeFont() {
+    g_fontReady = false;
+}
 
 int QVPrintString(const char* text, int x, int y) {
     IDirectDrawSurface* back = platform::displayBackBuffer();
@@ -103,14 +123,22 @@ int QVPrintString(const char* text, int x, int y) {
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
     if (FAILED(back->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return 0;
-    const int w = static_cast<int>(desc.dwWidth), h = static_cast<int>(desc.dwHeight);
+    int left = 0, top = 0, right = static_cast<int>(desc.dwWidth),
+        bottom = static_cast<int>(desc.dwHeight);
+    if (g_hasViewport) {
+        left = std::max(left, static_cast<int>(g_viewport.left));
+        top = std::max(top, static_cast<int>(g_viewport.top));
+        right = std::min(right, static_cast<int>(g_viewport.right));
+        bottom = std::min(bottom, static_cast<int>(g_viewport.bottom));
+    }
     auto* pixels = static_cast<unsigned char*>(desc.lpSurface);
     const bool is565 = desc.ddpfPixelFormat.dwGBitMask == 0x07E0;
     const std::uint16_t white = is565 ? 0xFFFF : 0x7FFF;
     const std::uint16_t shadow = is565 ? 0x0841 : 0x0421;
     auto plot = [&](int px, int py, std::uint16_t colour) {
-        if (px < 0 || py < 0 || px >= w || py >= h) return;
-        auto* row = reinterpret_cast<std::uint16_t*>(pixels + static_cast<size_t>(py) * desc.lPitch);
+        if (px < left || py < top || px >= right || py >= bottom) return;
+        auto* row =
+            reinterpret_cast<std::uint16_t*>(pixels + static_cast<size_t>(py) * desc.lPitch);
         row[px] = colour;
     };
     int cx = x;
@@ -176,6 +204,7 @@ void QVFreeDirectInput() {
 
 void QVFreeDirectX() {
     platform::displayClose();
+    g_hasViewport = false;
     std::lock_guard lock(g_fpsMutex);
     g_frameTimes.clear();
 }

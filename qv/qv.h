@@ -23,11 +23,21 @@ void QVSetWindowXY(int x, int y);
 IDirectDrawSurface* QVLoadBitmap(const char* path);
 // depth 16: as above; 8: one byte per pixel with the picture's palette attached.
 IDirectDrawSurface* QVLoadBitmap(const char* path, int depth);
+// The Windows-era spellings, taking writable text.
+inline IDirectDrawSurface* QVLoadBitmap(char* path) {
+    return QVLoadBitmap(static_cast<const char*>(path));
+}
+inline IDirectDrawSurface* QVLoadBitmap(char* path, int depth) {
+    return QVLoadBitmap(static_cast<const char*>(path), depth);
+}
 void QVGetRGBABits(DDPIXELFORMAT* format, int* red, int* green, int* blue, int* alpha);
 void QVInitFont(HWND window);
 void QVFreeFont();
 // Draws text on the back buffer with the built-in font; returns the width drawn.
 int QVPrintString(const char* text, int x, int y);
+inline int QVPrintString(char* text, int x, int y) {
+    return QVPrintString(static_cast<const char*>(text), x, y);
+}
 int QVInitMouse();
 int QVAcquireMouse(int acquire);
 // Client position and buttons (bit 0 left, bit 1 right); safe from the timer thread.

@@ -40,7 +40,8 @@ void fill(int x, int y, int w, int h, WORD colour) {
 // A filled disc drawn as horizontal spans.
 void disc(int cx, int cy, int radius, WORD colour) {
     for (int dy = -radius; dy <= radius; ++dy) {
-        const int half = static_cast<int>(std::sqrt(static_cast<double>(radius * radius - dy * dy)));
+        const int half =
+            static_cast<int>(std::sqrt(static_cast<double>(radius * radius - dy * dy)));
         fill(cx - half, cy + dy, 2 * half + 1, 1, colour);
     }
 }
@@ -54,17 +55,21 @@ void ring(int cx, int cy, int radius, WORD colour) {
 }
 
 void drawFrame(int frame, int buttons) {
-    // Vertical gradient in bands.
-    for (int band = 0; band < 30; ++band) {
-        const int t = band * 255 / 29;
-        fill(0, band * 20, kWidth, 20, rgb(250 - t / 4, 240 - t / 6, 220 + t / 8));
+    // A smooth vertical gradient, one span per row pair.
+    for (int y = 0; y < kHeight; y += 2) {
+        const int t = y * 255 / (kHeight - 1);
+        fill(0, y, kWidth, 2, rgb(250 - t / 4, 240 - t / 6, 220 + t / 8));
     }
-    // Three orbiting discs in the rings' colours.
-    const WORD colours[3] = {rgb(60, 120, 230), rgb(245, 195, 30), rgb(220, 64, 173)};
+    // Three orbiting discs, each with a soft highlight so that they look glossy.
+    const int colours[3][3] = {{60, 120, 230}, {245, 195, 30}, {220, 64, 173}};
     for (int k = 0; k < 3; ++k) {
         const double t = frame * 0.07 + k * 2.0944;
-        disc(400 + static_cast<int>(160 * std::cos(t)), 300 + static_cast<int>(120 * std::sin(t)),
-             36, colours[k]);
+        const int cx = 400 + static_cast<int>(160 * std::cos(t));
+        const int cy = 300 + static_cast<int>(120 * std::sin(t));
+        const int* c = colours[k];
+        disc(cx, cy, 36, rgb(c[0], c[1], c[2]));
+        disc(cx - 10, cy - 12, 14, rgb((c[0] + 255) / 2, (c[1] + 255) / 2, (c[2] + 255) / 2));
+        disc(cx - 12, cy - 14, 6, rgb((c[0] + 765) / 4, (c[1] + 765) / 4, (c[2] + 765) / 4));
     }
     for (const Spot& s : g_spots) ring(s.x, s.y, 10 + (frame - s.frame) % 20, rgb(40, 50, 120));
     // The pointer's marker, red while the left button is down.
@@ -73,8 +78,8 @@ void drawFrame(int frame, int buttons) {
 
     char line[128];
     QVPrintString("qv demo  Esc quits  F1 frame rate  click anywhere", 16, 16);
-    std::snprintf(line, sizeof line, "step %d  pointer %d,%d  last key %d", frame, g_mouseX, g_mouseY,
-                  g_lastKey);
+    std::snprintf(line, sizeof line, "step %d  pointer %d,%d  last key %d", frame, g_mouseX,
+                  g_mouseY, g_lastKey);
     QVPrintString(line, 16, 570);
     if (g_showFps) {
         std::snprintf(line, sizeof line, "%5.2f", QVGetFPS());

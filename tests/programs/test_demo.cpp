@@ -56,6 +56,55 @@ TEST(Demo, AScriptDrivesTheDemoAndTheCapturesShowIt) {
     EXPECT_TRUE(greenMarkerAt(after, 600, 420)) << "green again after the release";
 }
 
+// Pixels of the dark blue the demo draws its click rings in, within a box round (x, y).
+int ringPixelsNear(const testsupport::Picture& p, int x, int y) {
+    int n = 0;
+    for (int py = y - 40; py <= y + 40; ++py)
+        for (int px = x - 40; px <= x + 40; ++px) {
+            int r, g, b;
+            p.pixel(px, py, r, g, b);
+            n += r < 80 && g < 90 && b > 90 && b < 160;
+        }
+    return n;
+}
+
+TEST(Demo, ClicksLeaveRingsWhereTheyLanded) {
+    testsupport::TempDir dir;
+    // (700, 150) and (120, 470) are clear of the orbiting discs and the text lines.
+    const std::string script =
+        "move 400 80\n"
+        "wait 2\n"
+        "capture before.bmp\n"
+        "click 700 150\n"
+        "click 120 470\n"
+        "move 400 80\n"
+        "wait 3\n"
+        "capture rings.bmp\n";
+    auto run = testsupport::runHeadless(kStage + "/QVDemo-headless", kStage, script, {}, dir.str());
+    ASSERT_EQ(run.exitStatus, 0);
+    auto before = testsupport::readBmp24(run.captureDir + "/before.bmp");
+    auto rings = testsupport::readBmp24(run.captureDir + "/rings.bmp");
+    ASSERT_TRUE(before.ok() && rings.ok());
+    EXPECT_EQ(ringPixelsNear(before, 700, 150), 0);
+    EXPECT_EQ(ringPixelsNear(before, 120, 470), 0);
+    EXPECT_GT(ringPixelsNear(rings, 700, 150), 40);
+    EXPECT_GT(ringPixelsNear(rings, 120, 470), 40);
+    EXPECT_EQ(ringPixelsNear(rings, 700, 470), 0) << "only where the clicks were";
+}
+
+TEST(Demo, AFailedDisplaySetUpIsShownAndEndsWithOne) {
+    testsupport::TempDir dir;
+    auto run = testsupport::runHeadless(kStage + "/QVDemo-headless", kStage, "",
+                                        {"--fail", "display"}, dir.str());
+    EXPECT_EQ(run.exitStatus, 1);
+    ASSERT_FALSE(run.transcript.empty());
+    EXPECT_EQ(run.transcript.back(), "exit\t1");
+    bool shown = false;
+    for (const auto& line : run.transcript)
+        shown |= line.rfind("messagebox\tdisplay set-up failed\t", 0) == 0;
+    EXPECT_TRUE(shown) << "the error reaches the player";
+}
+
 TEST(Demo, WithoutAScriptTheDriverClosesTheProgram) {
     testsupport::TempDir dir;
     auto run = testsupport::runHeadless(kStage + "/QVDemo-headless", kStage, "", {}, dir.str());
@@ -75,9 +124,11 @@ TEST(Demo, MaxFramesEndsARunThatWouldNotEnd) {
 
 TEST(Demo, BadScriptsAndOptionsAreRefusedBeforeTheProgramRuns) {
     testsupport::TempDir dir;
-    auto run = testsupport::runHeadless(kStage + "/QVDemo-headless", kStage, "jump 3\n", {}, dir.str());
+    auto run =
+        testsupport::runHeadless(kStage + "/QVDemo-headless", kStage, "jump 3\n", {}, dir.str());
     EXPECT_EQ(run.exitStatus, 2);
-    run = testsupport::runHeadless(kStage + "/QVDemo-headless", kStage, "", {"--desktop", "big"}, dir.str());
+    run = testsupport::runHeadless(kStage + "/QVDemo-headless", kStage, "", {"--desktop", "big"},
+                                   dir.str());
     EXPECT_EQ(run.exitStatus, 2);
 }
 
