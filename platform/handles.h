@@ -12,6 +12,9 @@ public:
     virtual ~KernelObject() = default;
     // Called by CloseHandle; the object is unregistered and deleted afterwards.
     virtual void onClose() {}
+    // False when onClose could not finish its work (a file handle whose contents could
+    // not be saved); CloseHandle then reports failure. The last error says why.
+    virtual bool closedCleanly() const { return true; }
 };
 
 // Registers obj and returns it as a HANDLE.

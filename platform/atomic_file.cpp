@@ -1,0 +1,115 @@
+#include "platform/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <string>
+
+#include "platform/faults.h"
+#include "platform/win32.h"
+
+namespace platform {
+namespace {
+
+DWORD errorOfWrite(int err) {
+    switch (err) {
+        case ENOENT:
+        case ENOTDIR:
+            return ERROR_PATH_NOT_FOUND;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+            return ERROR_ACCESS_DENIED;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return ERROR_DISK_FULL;
+        default:
+            return ERROR_WRITE_FAULT;
+    }
+}
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool writeAll(int fd, const void* data, std::size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            return false;
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size) {
+    if (faultActive("file-write")) {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    if (path.empty() || (size > 0 && !data)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    // A read-only file stays as it is, as Windows refuses to write it.
+    struct stat st;
+    const bool replacing = ::stat(path.c_str(), &st) == 0;
+    if (replacing &&
+        (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // A unique temporary name, so that two saves of the same file never share one. The
+    // kernel applies the umask to a new file; a replaced file keeps its own permissions.
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        SetLastError(errorOfWrite(errno));
+        return false;
+    }
+    if (replacing) ::fchmod(fd, st.st_mode & 07777);
+    bool ok = writeAll(fd, data, size) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        SetLastError(errorOfWrite(err));
+        return false;
+    }
+    // The rename itself is made durable by syncing the folder that holds it.
+    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+}  // namespace platform

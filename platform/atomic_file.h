@@ -1,0 +1,15 @@
+// Saving a file so that it is always whole: the new contents go to a temporary file
+// beside it, which then replaces it in one rename. A failed write (a full disk, or the
+// injected fault "file-write") leaves the previous file exactly as it was.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// `path` is a POSIX path (already resolved). On failure returns false, sets the last
+// error (ERROR_DISK_FULL for a full disk or the fault) and removes the temporary file.
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size);
+
+}  // namespace platform

@@ -1,0 +1,17 @@
+// Windows paths on a POSIX file system: backslashes become slashes and each component
+// that does not exist with its exact spelling is found without regard to case.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The POSIX path of a Windows-spelled path. Components that exist in no spelling are
+// kept as given, so a file can be created under that name.
+std::string resolvePath(const char* windowsPath);
+
+// The folder where bare profile file names ("x.ini") live, as Windows keeps them in its
+// own folder: $STUDIO_PROFILE_DIR, else $XDG_CONFIG_HOME/studio, else ~/.config/studio.
+std::string profileFolder();
+
+}  // namespace platform
