@@ -165,12 +165,53 @@ void BM_SdlPlainBlit(benchmark::State& state) {
     });
 }
 
+// The dirty-rectangle pattern: something is stamped into a keyed 800 x 600 background,
+// then a chip-sized part of that background is copied, keyed, to the back buffer.
+void BM_StampThenKeyedRegion(benchmark::State& state) {
+    Pair p(kW, kH);
+    auto* chip = platform::surfaceCreate565(50, 44);
+    RECT r{100, 100, 150, 144};
+    measure(state, 50 * 44 * 2 * 2, [&] {
+        p.src->Blt(&r, chip, nullptr, DDBLT_WAIT, nullptr);
+        p.dst->Blt(&r, p.src, &r, DDBLT_WAIT | DDBLT_KEYSRC, nullptr);
+    });
+    chip->Release();
+}
+
+void BM_SdlKeyedBlitUnencoded(benchmark::State& state) {
+    const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+    SdlPair p(w, h, false);
+    SDL_SetColorKey(p.src, SDL_TRUE, kKey);
+    measure(state, bytesOf(state), [&] {
+        SDL_Rect r{0, 0, w, h};
+        SDL_BlitSurface(p.src, nullptr, p.dst, &r);
+    });
+}
+
+// A full-screen keyed copy from a background that has been stamped into (so it is no
+// longer run-length encoded).
+void BM_KeyedBltWrittenSource(benchmark::State& state) {
+    Pair p(kW, kH);
+    auto* chip = platform::surfaceCreate565(50, 44);
+    RECT r{100, 100, 150, 144};
+    p.dst->Blt(nullptr, p.src, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr);
+    p.src->Blt(&r, chip, nullptr, DDBLT_WAIT, nullptr);
+    measure(state, bytesOf(state), [&] {
+        if (p.dst->Blt(nullptr, p.src, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr) != DD_OK)
+            state.SkipWithError("Blt failed");
+    });
+    chip->Release();
+}
+
 BENCHMARK(BM_Memcpy)->Args({kW, kH})->Args({50, 44});
 BENCHMARK(BM_KeyedBlt)->Args({kW, kH})->Args({50, 44});
 BENCHMARK(BM_SdlKeyedBlit)->Args({kW, kH})->Args({50, 44});
 BENCHMARK(BM_PlainBlt)->Args({kW, kH})->Args({50, 44});
 BENCHMARK(BM_SdlPlainBlit)->Args({kW, kH})->Args({50, 44});
 BENCHMARK(BM_KeyedBltFast)->Args({50, 44});
+BENCHMARK(BM_SdlKeyedBlitUnencoded)->Args({kW, kH})->Args({50, 44});
+BENCHMARK(BM_StampThenKeyedRegion);
+BENCHMARK(BM_KeyedBltWrittenSource)->Args({kW, kH});
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -125,6 +126,7 @@ public:
         if (locked_) return DDERR_SURFACEBUSY;
         RECT r = rect ? *rect : RECT{0, 0, s_->w, s_->h};
         if (!rectInside(r, s_->w, s_->h)) return DDERR_INVALIDRECT;
+        aboutToWrite();
         if (SDL_LockSurface(s_) != 0) return DDERR_GENERIC;
         locked_ = true;
         describe(desc);
@@ -258,11 +260,26 @@ private:
     // A surface that SDL has run-length encoded for keyed blits keeps no plain pixels
     // until it is locked, and SDL_FillRect refuses it then; the lock decodes it.
     bool fillRect(const SDL_Rect& r, Uint32 value) {
+        aboutToWrite();
         const bool lock = SDL_MUSTLOCK(s_);
         if (lock && SDL_LockSurface(s_) != 0) return false;
         const bool ok = SDL_FillRect(s_, &r, value) == 0;
         if (lock) SDL_UnlockSurface(s_);
         return ok;
+    }
+
+    // Keyed sources are run-length encoded by SDL, which makes keyed copies about as
+    // fast as memcpy, but every later write (blit, fill, lock) decodes and re-encodes the
+    // whole surface. A surface written to after it was encoded is therefore keyed
+    // without encoding from then on (a background that things are stamped into).
+    void aboutToWrite() {
+        if (!rle_ || !(s_->flags & SDL_RLEACCEL)) return;
+        rle_ = false;
+        SDL_SetColorKey(s_, SDL_FALSE, 0);
+        SDL_SetSurfaceRLE(s_, 0);
+        // Without a key, the unlock leaves the pixels decoded for good.
+        if (SDL_LockSurface(s_) == 0) SDL_UnlockSurface(s_);
+        if (sdlKeyed_) SDL_SetColorKey(s_, SDL_TRUE, sdlKey_);
     }
 
     // Keeps SDL's key state as this blit needs it; a change costs a re-encode, so it is
@@ -271,7 +288,7 @@ private:
         const bool want = keyed && hasKey_;
         if (want == sdlKeyed_ && (!want || sdlKey_ == key_)) return;
         if (want) {
-            SDL_SetColorKey(s_, SDL_TRUE | SDL_RLEACCEL, key_);
+            SDL_SetColorKey(s_, rle_ ? (SDL_TRUE | SDL_RLEACCEL) : SDL_TRUE, key_);
         } else {
             SDL_SetColorKey(s_, SDL_FALSE, 0);
             SDL_SetSurfaceRLE(s_, 0);
@@ -280,9 +297,27 @@ private:
         sdlKey_ = key_;
     }
 
+    // Keyed copy between two 16-bit surfaces that are not encoded: a select per pixel
+    // that the compiler vectorises, several times faster than SDL's unencoded keyed blit.
+    void keyedCopy16(const Surface& src, const SDL_Rect& sr, const SDL_Rect& dr) {
+        const auto key = static_cast<std::uint16_t>(src.key_);
+        for (int y = 0; y < sr.h; ++y) {
+            const auto* in = reinterpret_cast<const std::uint16_t*>(
+                                 static_cast<const char*>(src.s_->pixels) +
+                                 static_cast<size_t>(sr.y + y) * src.s_->pitch) +
+                             sr.x;
+            auto* out =
+                reinterpret_cast<std::uint16_t*>(static_cast<char*>(s_->pixels) +
+                                                 static_cast<size_t>(dr.y + y) * s_->pitch) +
+                dr.x;
+            for (int x = 0; x < sr.w; ++x) out[x] = in[x] == key ? out[x] : in[x];
+        }
+    }
+
     HRESULT copy(Surface& src, const RECT& s, const RECT& d, bool keyed) {
         SDL_Rect sr{s.left, s.top, s.right - s.left, s.bottom - s.top};
         SDL_Rect dr{d.left, d.top, d.right - d.left, d.bottom - d.top};
+        aboutToWrite();
         if (&src == this) {
             // Overlapping copy within one surface: go through a copy of the source part.
             SDL_Surface* tmp = SDL_CreateRGBSurfaceWithFormat(
@@ -299,6 +334,12 @@ private:
             SDL_FreeSurface(tmp);
             return rc == 0 ? DD_OK : DDERR_GENERIC;
         }
+        if (keyed && src.hasKey_ && !src.rle_ && sr.w == dr.w && sr.h == dr.h &&
+            src.s_->format->format == s_->format->format && s_->format->BytesPerPixel == 2 &&
+            !SDL_MUSTLOCK(src.s_) && !SDL_MUSTLOCK(s_)) {
+            keyedCopy16(src, sr, dr);
+            return DD_OK;
+        }
         src.useKey(keyed);
         int rc = (sr.w == dr.w && sr.h == dr.h) ? SDL_BlitSurface(src.s_, &sr, s_, &dr)
                                                 : SDL_BlitScaled(src.s_, &sr, s_, &dr);
@@ -312,6 +353,7 @@ private:
     bool hasKey_ = false;
     DWORD key_ = 0;
     bool sdlKeyed_ = false;
+    bool rle_ = true;
     DWORD sdlKey_ = 0;
     bool hasViewport_ = false;
     RECT viewport_{};

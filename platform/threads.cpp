@@ -2,6 +2,7 @@
 // variable. Every waitable object (event, thread) is kept alive by shared ownership, so
 // closing a handle that another thread waits on is harmless, as on Windows.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/faults.h"
@@ -19,8 +21,9 @@
 namespace platform {
 namespace {
 
-std::mutex g_mutex;
-std::condition_variable g_changed;
+// Never destroyed: detached threads may still wait on them while the process exits.
+std::mutex& g_mutex = *new std::mutex;
+std::condition_variable& g_changed = *new std::condition_variable;
 
 struct Waitable {
     virtual ~Waitable() = default;
@@ -38,7 +41,7 @@ struct ThreadState : Waitable {
     std::vector<std::shared_ptr<Waitable>> waitingOn;
 };
 
-std::vector<std::weak_ptr<ThreadState>> g_threads;
+std::vector<std::weak_ptr<ThreadState>>& g_threads = *new std::vector<std::weak_ptr<ThreadState>>;
 thread_local ThreadState* t_self = nullptr;
 std::atomic<DWORD> g_nextThreadId{1000};
 
@@ -57,14 +60,16 @@ public:
 bool idleLocked() {
     for (auto& weak : g_threads) {
         auto t = weak.lock();
-        if (!t || t->ended) continue;
-        if (!t->running) return false;  // created, not yet at its first wait
+        if (!t || t->ended || t.get() == t_self) continue;  // the caller does not wait on itself
+        if (!t->running) return false;                      // created, not yet at its first wait
         if (t->sleeping) continue;
         if (t->waitingOn.empty()) return false;
         bool satisfied = t->waitAll;
         for (auto& w : t->waitingOn) {
-            if (t->waitAll) satisfied = satisfied && w->signalled;
-            else satisfied = satisfied || w->signalled;
+            if (t->waitAll)
+                satisfied = satisfied && w->signalled;
+            else
+                satisfied = satisfied || w->signalled;
         }
         if (satisfied) return false;  // woken, not yet run
     }
@@ -110,6 +115,7 @@ using namespace platform;
 
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start, LPVOID param,
                     DWORD flags, LPDWORD threadId) {
+    // CREATE_SUSPENDED is refused: there is no ResumeThread to start such a thread.
     if (!start || (flags & CREATE_SUSPENDED) || faultActive("create-thread")) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -125,15 +131,22 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
     try {
         std::thread(threadMain, StartInfo{start, param, state}).detach();
     } catch (...) {
-        std::lock_guard lock(g_mutex);
-        state->ended = true;
-        state->signalled = true;
+        {
+            std::lock_guard lock(g_mutex);
+            state->ended = true;
+            state->signalled = true;
+        }
+        CloseHandle(h);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     return h;
 }
 
+// Priorities are accepted and ignored: the scheduler of a desktop session gives the
+// programs' few threads enough time either way.
 BOOL SetThreadPriority(HANDLE thread, int) {
+    std::lock_guard lock(g_mutex);
     auto* h = handleAs<WaitableHandle>(thread);
     return h && dynamic_cast<ThreadState*>(h->state.get()) ? TRUE : FALSE;
 }
@@ -148,9 +161,15 @@ BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode) {
 }
 
 DWORD GetCurrentThreadId() {
-    std::lock_guard lock(g_mutex);
-    if (t_self) return t_self->id;
-    return static_cast<DWORD>(std::hash<std::thread::id>{}(std::this_thread::get_id()) & 0x7FFFFFFF);
+    // Threads not made by CreateThread (the main thread, timer and audio threads) get an
+    // id from the same counter on first use, so ids never collide.
+    thread_local DWORD ownId = 0;
+    {
+        std::lock_guard lock(g_mutex);
+        if (t_self) return t_self->id;
+    }
+    if (ownId == 0) ownId = g_nextThreadId.fetch_add(1);
+    return ownId;
 }
 
 HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR) {
@@ -199,7 +218,8 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
     }
     auto ready = [&] {
         if (waitAll)
-            return std::all_of(objects.begin(), objects.end(), [](auto& o) { return o->signalled; });
+            return std::all_of(objects.begin(), objects.end(),
+                               [](auto& o) { return o->signalled; });
         return std::any_of(objects.begin(), objects.end(), [](auto& o) { return o->signalled; });
     };
     ThreadState* self = t_self;
@@ -209,8 +229,10 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
         g_changed.notify_all();
     }
     bool ok = true;
-    if (ms == INFINITE) g_changed.wait(lock, ready);
-    else ok = g_changed.wait_for(lock, std::chrono::milliseconds(ms), ready);
+    if (ms == INFINITE)
+        g_changed.wait(lock, ready);
+    else
+        ok = g_changed.wait_for(lock, std::chrono::milliseconds(ms), ready);
     if (self) self->waitingOn.clear();
     if (!ok) return WAIT_TIMEOUT;
     if (waitAll) {
@@ -267,20 +289,22 @@ int MulDiv(int number, int numerator, int denominator) {
 namespace {
 
 struct GlobalBlock {
-    std::uint32_t magic;
     SIZE_T size;
     int locks;
 };
-constexpr std::uint32_t kGlobalMagic = 0x474C4F42;  // "GLOB"
 
 // The header sits before the data, padded to keep the data aligned.
 constexpr size_t kHeader = (sizeof(GlobalBlock) + alignof(std::max_align_t) - 1) /
                            alignof(std::max_align_t) * alignof(std::max_align_t);
 
-GlobalBlock* blockOf(HGLOBAL mem) {
-    if (!mem) return nullptr;
-    auto* b = reinterpret_cast<GlobalBlock*>(static_cast<char*>(mem) - kHeader);
-    return b->magic == kGlobalMagic ? b : nullptr;
+// Live blocks by handle, so that a foreign or already freed handle is refused without
+// touching its memory.
+std::mutex& g_globalMutex = *new std::mutex;
+std::unordered_set<void*>& g_globalBlocks = *new std::unordered_set<void*>;
+
+GlobalBlock* blockOfLocked(HGLOBAL mem) {
+    if (!mem || !g_globalBlocks.count(mem)) return nullptr;
+    return reinterpret_cast<GlobalBlock*>(static_cast<char*>(mem) - kHeader);
 }
 
 }  // namespace
@@ -290,41 +314,63 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    void* raw = (flags & GMEM_ZEROINIT) ? std::calloc(1, kHeader + bytes) : std::malloc(kHeader + bytes);
+    void* raw =
+        (flags & GMEM_ZEROINIT) ? std::calloc(1, kHeader + bytes) : std::malloc(kHeader + bytes);
     if (!raw) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     auto* b = static_cast<GlobalBlock*>(raw);
-    b->magic = kGlobalMagic;
     b->size = bytes;
     b->locks = 0;
     // Moveable or fixed, the block never moves here; its handle is its data address.
-    return static_cast<char*>(raw) + kHeader;
+    void* mem = static_cast<char*>(raw) + kHeader;
+    try {
+        std::lock_guard lock(g_globalMutex);
+        g_globalBlocks.insert(mem);
+    } catch (...) {
+        std::free(raw);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return mem;
 }
 
 LPVOID GlobalLock(HGLOBAL mem) {
-    GlobalBlock* b = blockOf(mem);
-    if (!b) return nullptr;
+    std::lock_guard lock(g_globalMutex);
+    GlobalBlock* b = blockOfLocked(mem);
+    if (!b) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
     ++b->locks;
     return mem;
 }
 
+// Nonzero while the block is still locked, FALSE once the last lock is gone.
 BOOL GlobalUnlock(HGLOBAL mem) {
-    GlobalBlock* b = blockOf(mem);
+    std::lock_guard lock(g_globalMutex);
+    GlobalBlock* b = blockOfLocked(mem);
     if (!b || b->locks == 0) return FALSE;
     return --b->locks > 0 ? TRUE : FALSE;
 }
 
+// NULL on success; a handle that is not a live block comes back unchanged, as on Windows.
 HGLOBAL GlobalFree(HGLOBAL mem) {
-    GlobalBlock* b = blockOf(mem);
-    if (!b) return mem;  // failure gives the handle back, as on Windows
-    b->magic = 0;
+    if (!mem) return nullptr;
+    std::lock_guard lock(g_globalMutex);
+    GlobalBlock* b = blockOfLocked(mem);
+    if (!b) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return mem;
+    }
+    g_globalBlocks.erase(mem);
     std::free(b);
     return nullptr;
 }
 
 SIZE_T GlobalSize(HGLOBAL mem) {
-    GlobalBlock* b = blockOf(mem);
+    std::lock_guard lock(g_globalMutex);
+    GlobalBlock* b = blockOfLocked(mem);
     return b ? b->size : 0;
 }

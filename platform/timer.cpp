@@ -30,12 +30,13 @@ struct Timer {
     std::thread::id threadId;
     // Virtual mode: the virtual time of the next callback.
     unsigned long long nextVirtual = 0;
-    std::thread thread;
 };
 
-std::mutex g_mutex;
-std::condition_variable g_changed;
-std::map<UINT, std::shared_ptr<Timer>> g_timers;
+// Never destroyed: a timer the program did not kill keeps its (detached) thread waiting
+// on these while the process exits.
+std::mutex& g_mutex = *new std::mutex;
+std::condition_variable& g_changed = *new std::condition_variable;
+std::map<UINT, std::shared_ptr<Timer>>& g_timers = *new std::map<UINT, std::shared_ptr<Timer>>;
 UINT g_nextId = 1;
 bool g_virtual = false;
 unsigned long long g_virtualNow = 0;
@@ -47,7 +48,9 @@ void runTimer(std::shared_ptr<Timer> t) {
     Clock::time_point next = Clock::now() + std::chrono::milliseconds(t->delay);
     for (;;) {
         if (g_virtual) {
-            g_changed.wait(lock, [&] { return t->killed || g_virtualNow >= t->nextVirtual; });
+            g_changed.wait(
+                lock, [&] { return t->killed || !g_virtual || g_virtualNow >= t->nextVirtual; });
+            if (!t->killed && !g_virtual) continue;  // back on the clock
         } else {
             g_changed.wait_until(lock, next, [&] { return t->killed; });
         }
@@ -59,7 +62,10 @@ void runTimer(std::shared_ptr<Timer> t) {
         lock.lock();
         t->inCallback = false;
         if (!t->periodic) {
+            // A one-shot timer's id is gone once it has fired.
             t->killed = true;
+            auto it = g_timers.find(t->id);
+            if (it != g_timers.end() && it->second == t) g_timers.erase(it);
             break;
         }
         t->nextVirtual += t->delay;
@@ -130,7 +136,7 @@ MMRESULT timeSetEvent(UINT delay, UINT, LPTIMECALLBACK callback, DWORD_PTR user,
     t->id = g_nextId++;
     t->nextVirtual = g_virtualNow + delay;
     try {
-        t->thread = std::thread(runTimer, t);
+        std::thread(runTimer, t).detach();
     } catch (...) {
         return 0;
     }
@@ -139,22 +145,17 @@ MMRESULT timeSetEvent(UINT delay, UINT, LPTIMECALLBACK callback, DWORD_PTR user,
 }
 
 MMRESULT timeKillEvent(UINT timerId) {
-    std::shared_ptr<Timer> t;
-    {
-        std::lock_guard lock(g_mutex);
-        auto it = g_timers.find(timerId);
-        if (it == g_timers.end()) return MMSYSERR_INVALPARAM;
-        t = it->second;
-        g_timers.erase(it);
-        t->killed = true;
-        g_changed.notify_all();
-    }
-    if (t->thread.get_id() == std::this_thread::get_id()) {
-        // Killed from its own callback: the thread ends when the callback returns.
-        t->thread.detach();
-    } else if (t->thread.joinable()) {
-        t->thread.join();  // returns once no callback of this timer runs any more
-    }
+    std::unique_lock lock(g_mutex);
+    auto it = g_timers.find(timerId);
+    if (it == g_timers.end()) return MMSYSERR_INVALPARAM;
+    std::shared_ptr<Timer> t = it->second;
+    g_timers.erase(it);
+    t->killed = true;
+    g_changed.notify_all();
+    // Killed from its own callback: the thread ends when the callback returns.
+    if (t->threadId == std::this_thread::get_id()) return TIMERR_NOERROR;
+    // Otherwise return only once no callback of this timer runs any more.
+    g_changed.wait(lock, [&] { return t->finished; });
     return TIMERR_NOERROR;
 }
 

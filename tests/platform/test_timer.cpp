@@ -112,3 +112,38 @@ TEST(Timer, VirtualTicksDeliverOneCallbackEachOnTheTimersThread) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Timer, AFiredOneShotIdIsGoneAndLeavingVirtualTimeResumesTheClock) {
+    g_count = 0;
+    UINT once = timeSetEvent(5, 1, count, 0, TIME_ONESHOT);
+    ASSERT_NE(once, 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(g_count.load(), 1);
+    EXPECT_EQ(timeKillEvent(once), static_cast<MMRESULT>(MMSYSERR_INVALPARAM));
+
+    platform::timersSetVirtual(true);
+    g_count = 0;
+    UINT id = timeSetEvent(10, 5, count, 0, TIME_PERIODIC);
+    ASSERT_NE(id, 0u);
+    platform::timersDeliverVirtualTick(10);
+    EXPECT_EQ(g_count.load(), 1);
+    platform::timersSetVirtual(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_GE(g_count.load(), 5) << "the timer went back to the clock";
+    timeKillEvent(id);
+}
+
+TEST(TimerDeathTest, ATimerLeftRunningAtExitDoesNotAbortTheProcess) {
+    EXPECT_EXIT(
+        {
+            timeSetEvent(10, 5, count, 0, TIME_PERIODIC);
+            timeSetEvent(500, 5, count, 0, TIME_ONESHOT);
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
+}  // namespace
