@@ -455,7 +455,12 @@ void QVSound::EnableSFX(int on) {
 
 int QVSound::LoadSample(const char* file, unsigned long id) {
     PoolGuard lock(soundlib::poolLock());
-    if (FindSample(id) != nullptr) return 1;
+    // Already loaded: nothing is read. The lookup's claim is given back, or the record
+    // would stay claimed for good and every later play would make a duplicate.
+    if (SNDSample* loaded = FindSample(id); loaded != nullptr) {
+        loaded->m_dwFlags &= ~static_cast<DWORD>(SNDF_CLAIMED);
+        return 1;
+    }
     SNDSample* s = AllocSample();
     if (s == nullptr) return 0;
     if (s->LoadSample(file, id) == 0) {
