@@ -36,6 +36,10 @@ void SoundEffectRegistry::removeSound(const char* name) {
     SoundEffect* effect = findSound(name);
     if (effect == nullptr) return;
     g_Sound.FreeSample(static_cast<unsigned long>(effect->id));
+    // Records of the sound still busy (the lookup above leaves those) go too, so that the
+    // identifier is free again in the pool as well as in the list.
+    for (SNDSample* s = QVSound::g_SampleList; s != nullptr && s < QVSound::g_pLastSample; ++s)
+        if ((s->m_dwFlags & SNDF_INUSE) && s->m_dwID == effect->id) g_Sound.FreeSample(s);
     effects->remove(effect);
     delete effect;
 }
