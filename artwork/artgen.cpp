@@ -1,23 +1,30 @@
 // The artwork generator: writes every picture and sound of the installed folders.
 // Run at build time; the output is the same, byte for byte, on every run.
-//   artgen GAME_FOLDER SOUNDFONT
+//   artgen STAGE_FOLDER SOUNDFONT
+// writes the game folder STAGE_FOLDER/Tintaro and the shell test program's STAGE_FOLDER/ShellDemo.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "shell_demo_art.h"
 #include "sounds.h"
 #include "tintaro_art.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s GAME_FOLDER SOUNDFONT\n", argv[0]);
+        std::fprintf(stderr, "usage: %s STAGE_FOLDER SOUNDFONT\n", argv[0]);
         return 2;
     }
-    const std::string game = argv[1];
+    const std::string stage = argv[1];
+    const std::string game = stage + "/Tintaro";
+    const std::string demo = stage + "/ShellDemo";
     const std::string soundFont = argv[2];
     std::error_code ec;
     std::filesystem::create_directories(game + "/title", ec);
     std::filesystem::create_directories(game + "/sounds", ec);
+    std::filesystem::create_directories(demo, ec);
+
+    if (!art::writeShellDemoPictures(demo)) return 1;
 
     if (!art::writeTintaroPictures(game)) return 1;
     if (!art::makeClick().writeWav(game + "/sounds/Click.wav")) return 1;

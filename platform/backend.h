@@ -62,6 +62,8 @@ void setPointerClientPosition(int x, int y);
 void notePresented();
 // Empties the message queue and forgets a pending quit (tests only).
 void windowResetForTests();
+// Makes the backend report this desktop, as --desktop does (tests only).
+void setDesktopForTests(const DesktopInfo& desktop);
 
 using WinMainFn = int (*)(HINSTANCE, HINSTANCE, LPSTR, int);
 

@@ -66,11 +66,12 @@ using HGLOBAL = void*;
 
 #define LOWORD(l) (static_cast<WORD>(static_cast<std::uintptr_t>(l) & 0xffff))
 #define HIWORD(l) (static_cast<WORD>((static_cast<std::uintptr_t>(l) >> 16) & 0xffff))
-#define MAKELONG(a, b)                                                                    \
-    (static_cast<LONG>((static_cast<DWORD>(static_cast<WORD>(a))) |                       \
+#define MAKELONG(a, b)                                              \
+    (static_cast<LONG>((static_cast<DWORD>(static_cast<WORD>(a))) | \
                        (static_cast<DWORD>(static_cast<WORD>(b)) << 16)))
 #define MAKELPARAM(l, h) (static_cast<LPARAM>(static_cast<DWORD>(MAKELONG(l, h))))
-#define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(static_cast<WORD>(i))))
+#define MAKEINTRESOURCEA(i) \
+    (reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(static_cast<WORD>(i))))
 
 #define MAX_PATH 260
 
@@ -215,6 +216,8 @@ using LPMSG = MSG*;
 #define HWND_TOP (reinterpret_cast<HWND>(0))
 #define HWND_BOTTOM (reinterpret_cast<HWND>(1))
 #define HWND_TOPMOST (reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1)))
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
 #define HWND_NOTOPMOST (reinterpret_cast<HWND>(static_cast<std::intptr_t>(-2)))
 
 #define SWP_NOSIZE 0x0001
@@ -293,8 +296,8 @@ using LPMSG = MSG*;
 #define VK_OEM_7 0xDE
 
 ATOM RegisterClassA(const WNDCLASSA* wc);
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
@@ -305,6 +308,8 @@ int GetWindowTextA(HWND hwnd, LPSTR text, int maxCount);
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL GetClientRect(HWND hwnd, LPRECT rect);
 BOOL GetWindowRect(HWND hwnd, LPRECT rect);
+// GWL_STYLE or GWL_EXSTYLE of the window (WS_EX_TOPMOST after SetWindowPos(HWND_TOPMOST)).
+LONG GetWindowLongA(HWND hwnd, int index);
 BOOL ClientToScreen(HWND hwnd, LPPOINT point);
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();
@@ -332,8 +337,8 @@ void SetLastError(DWORD error);
 
 // ---- Profile (INI) files -----------------------------------------------------
 
-DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
-                               LPSTR returned, DWORD size, LPCSTR fileName);
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR returned,
+                               DWORD size, LPCSTR fileName);
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR fileName);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
 

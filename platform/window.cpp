@@ -1,6 +1,8 @@
 // Windows, window classes and the thread's message queue. There is one program window;
 // device input reaches it as posted messages from the backend, and DispatchMessageA
 // calls its window procedure on the calling thread.
+#include <strings.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -9,7 +11,6 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <strings.h>
 
 #include "platform/backend.h"
 #include "platform/faults.h"
@@ -22,6 +23,7 @@ struct HWND__ {
     std::string title;
     RECT rect{};
     DWORD style = 0;
+    DWORD exStyle = 0;
     bool visible = false;
 };
 
@@ -46,7 +48,9 @@ std::atomic<int> g_pointerX{0}, g_pointerY{0};
 std::atomic<long> g_presentCount{0};
 long g_presentsAtLastEmptyPoll = -1;
 
-bool isLive(HWND hwnd) { return hwnd != nullptr && hwnd == g_window; }
+bool isLive(HWND hwnd) {
+    return hwnd != nullptr && hwnd == g_window;
+}
 
 void enqueue(const MSG& m) {
     std::lock_guard lock(g_queueMutex);
@@ -69,15 +73,21 @@ void postInput(UINT message, WPARAM wParam, LPARAM lParam) {
     PostMessageA(g_window, message, wParam, lParam);
 }
 
-bool windowHasFocus() { return g_focus.load(); }
-void setWindowHasFocus(bool focus) { g_focus.store(focus); }
+bool windowHasFocus() {
+    return g_focus.load();
+}
+void setWindowHasFocus(bool focus) {
+    g_focus.store(focus);
+}
 
 POINT windowOrigin() {
     if (!g_window) return POINT{0, 0};
     return POINT{g_window->rect.left, g_window->rect.top};
 }
 
-POINT pointerClientPosition() { return POINT{g_pointerX.load(), g_pointerY.load()}; }
+POINT pointerClientPosition() {
+    return POINT{g_pointerX.load(), g_pointerY.load()};
+}
 void setPointerClientPosition(int x, int y) {
     g_pointerX.store(x);
     g_pointerY.store(y);
@@ -85,7 +95,9 @@ void setPointerClientPosition(int x, int y) {
 
 // Counted by the display on every present; lets an empty poll tell whether the program
 // is presenting frames.
-void notePresented() { g_presentCount.fetch_add(1); }
+void notePresented() {
+    g_presentCount.fetch_add(1);
+}
 
 void windowResetForTests() {
     std::lock_guard lock(g_queueMutex);
@@ -112,7 +124,7 @@ ATOM RegisterClassA(const WNDCLASSA* wc) {
     return static_cast<ATOM>(0xC000 + g_classes.size());
 }
 
-HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND, HMENU, HINSTANCE, LPVOID) {
     if (!className) return nullptr;
     auto it = g_classes.find(className);
@@ -132,6 +144,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, in
     hwnd->title = title;
     hwnd->rect = RECT{x, y, x + width, y + height};
     hwnd->style = style;
+    hwnd->exStyle = exStyle;
     g_window = hwnd;
     transcriptWrite({"title", hwnd->title});
 
@@ -167,7 +180,9 @@ BOOL DestroyWindow(HWND hwnd) {
     return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd) { return isLive(hwnd) ? TRUE : FALSE; }
+BOOL IsWindow(HWND hwnd) {
+    return isLive(hwnd) ? TRUE : FALSE;
+}
 
 BOOL ShowWindow(HWND hwnd, int cmdShow) {
     if (!isLive(hwnd)) return FALSE;
@@ -181,7 +196,9 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
     return wasVisible ? TRUE : FALSE;
 }
 
-BOOL UpdateWindow(HWND hwnd) { return isLive(hwnd) ? TRUE : FALSE; }
+BOOL UpdateWindow(HWND hwnd) {
+    return isLive(hwnd) ? TRUE : FALSE;
+}
 
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
     if (!isLive(hwnd)) return FALSE;
@@ -217,6 +234,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         r.bottom = r.top + cy;
     }
     const bool moved = r.left != hwnd->rect.left || r.top != hwnd->rect.top;
+    if (!(flags & SWP_NOZORDER)) {
+        if (insertAfter == HWND_TOPMOST) hwnd->exStyle |= WS_EX_TOPMOST;
+        if (insertAfter == HWND_NOTOPMOST) hwnd->exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
+    }
     hwnd->rect = r;
     backend().windowMove(r.left, r.top, r.right - r.left, r.bottom - r.top,
                          insertAfter == HWND_TOPMOST && !(flags & SWP_NOZORDER));
@@ -229,6 +250,13 @@ BOOL GetClientRect(HWND hwnd, LPRECT rect) {
     if (!isLive(hwnd) || !rect) return FALSE;
     *rect = RECT{0, 0, hwnd->rect.right - hwnd->rect.left, hwnd->rect.bottom - hwnd->rect.top};
     return TRUE;
+}
+
+LONG GetWindowLongA(HWND hwnd, int index) {
+    if (!isLive(hwnd)) return 0;
+    if (index == GWL_STYLE) return static_cast<LONG>(hwnd->style);
+    if (index == GWL_EXSTYLE) return static_cast<LONG>(hwnd->exStyle);
+    return 0;
 }
 
 BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
@@ -250,7 +278,9 @@ HWND SetFocus(HWND hwnd) {
     return previous;
 }
 
-HWND GetFocus() { return g_focus.load() ? g_window : nullptr; }
+HWND GetFocus() {
+    return g_focus.load() ? g_window : nullptr;
+}
 
 BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT removeMsg) {
     if (!msg) return FALSE;
@@ -343,32 +373,48 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
 }
 
 namespace {
-HDC__* screenDc() { return reinterpret_cast<HDC__*>(0x5C); }
+HDC__* screenDc() {
+    return reinterpret_cast<HDC__*>(0x5C);
+}
 }  // namespace
 
-HDC GetDC(HWND) { return screenDc(); }
-int ReleaseDC(HWND, HDC dc) { return dc == screenDc() ? 1 : 0; }
+HDC GetDC(HWND) {
+    return screenDc();
+}
+int ReleaseDC(HWND, HDC dc) {
+    return dc == screenDc() ? 1 : 0;
+}
 
 int GetDeviceCaps(HDC, int index) {
     const DesktopInfo d = backend().desktop();
     switch (index) {
-        case BITSPIXEL: return d.bitsPerPixel;
-        case HORZRES: return d.width;
-        case VERTRES: return d.height;
-        default: return 0;
+        case BITSPIXEL:
+            return d.bitsPerPixel;
+        case HORZRES:
+            return d.width;
+        case VERTRES:
+            return d.height;
+        default:
+            return 0;
     }
 }
 
 int GetSystemMetrics(int index) {
     const DesktopInfo d = backend().desktop();
     switch (index) {
-        case SM_CXSCREEN: return d.width;
-        case SM_CYSCREEN: return d.height;
+        case SM_CXSCREEN:
+            return d.width;
+        case SM_CYSCREEN:
+            return d.height;
         case SM_CXFRAME:
-        case SM_CYFRAME: return 4;
-        case SM_CYCAPTION: return 19;
-        case SM_CYSMCAPTION: return 15;
-        default: return 0;
+        case SM_CYFRAME:
+            return 4;
+        case SM_CYCAPTION:
+            return 19;
+        case SM_CYSMCAPTION:
+            return 15;
+        default:
+            return 0;
     }
 }
 

@@ -90,8 +90,19 @@ float QVGetFPS() {
     return static_cast<float>(g_frameTimes.size() - 1) * 1000.0f / static_cast<float>(span);
 }
 
+namespace {
+std::atomic<int> g_windowX{0}, g_windowY{0};
+}
+
 void QVSetWindowXY(int x, int y) {
+    g_windowX = x;
+    g_windowY = y;
     platform::displaySetWindowOrigin(x, y);
+}
+
+void QVGetWindowXY(int* x, int* y) {
+    if (x) *x = g_windowX;
+    if (y) *y = g_windowY;
 }
 
 IDirectDrawSurface* QVLoadBitmap(const char* path) {

@@ -19,6 +19,8 @@ int QVFlip();
 // Frames presented per second, over the last second of real time.
 float QVGetFPS();
 void QVSetWindowXY(int x, int y);
+// The origin last given to QVSetWindowXY (0, 0 before any).
+void QVGetWindowXY(int* x, int* y);
 // An off-screen surface in display format (RGB565), or null.
 IDirectDrawSurface* QVLoadBitmap(const char* path);
 // depth 16: as above; 8: one byte per pixel with the picture's palette attached.

@@ -131,7 +131,9 @@ public:
                 postInput(down ? WM_KEYDOWN : WM_KEYUP, vk, lp);
                 break;
             }
-            case headless::Op::Capture: capture(s.text); break;
+            case headless::Op::Capture:
+                capture(s.text);
+                break;
             case headless::Op::Activate:
                 if (s.a) {
                     setWindowHasFocus(true);
@@ -143,8 +145,11 @@ public:
                     postInput(WM_ACTIVATEAPP, 0, 0);
                 }
                 break;
-            case headless::Op::Close: postInput(WM_CLOSE, 0, 0); break;
-            case headless::Op::Wait: break;
+            case headless::Op::Close:
+                postInput(WM_CLOSE, 0, 0);
+                break;
+            case headless::Op::Wait:
+                break;
         }
     }
 
@@ -219,7 +224,13 @@ int usage(const char* program, const std::string& problem) {
 
 }  // namespace
 
-Backend& backend() { return self(); }
+Backend& backend() {
+    return self();
+}
+
+void setDesktopForTests(const DesktopInfo& desktop) {
+    self().options.desktop = desktop;
+}
 
 int backendStart(int argc, char** argv, std::string& commandLine) {
     HeadlessBackend& b = self();
@@ -321,10 +332,18 @@ void displayClose() {
     b.displayOpened = false;
 }
 
-bool displayIsOpen() { return self().displayOpened; }
-IDirectDraw* displayDirectDraw() { return self().displayOpened ? directDrawInstance() : nullptr; }
-IDirectDrawSurface* displayFrontBuffer() { return self().front; }
-IDirectDrawSurface* displayBackBuffer() { return self().back; }
+bool displayIsOpen() {
+    return self().displayOpened;
+}
+IDirectDraw* displayDirectDraw() {
+    return self().displayOpened ? directDrawInstance() : nullptr;
+}
+IDirectDrawSurface* displayFrontBuffer() {
+    return self().front;
+}
+IDirectDrawSurface* displayBackBuffer() {
+    return self().back;
+}
 
 void displaySetViewport(const RECT& viewport) {
     if (self().back) surfaceSetViewport(self().back, &viewport);
@@ -348,6 +367,8 @@ bool displayPresent() {
     return true;
 }
 
-const char* displayLastError() { return faultActive("display") ? "display set-up failed" : ""; }
+const char* displayLastError() {
+    return faultActive("display") ? "display set-up failed" : "";
+}
 
 }  // namespace platform

@@ -28,44 +28,82 @@ int scanCodeOf(SDL_Scancode sc) {
     if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_0) return 2 + (sc - SDL_SCANCODE_1);
     if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F10) return 59 + (sc - SDL_SCANCODE_F1);
     switch (sc) {
-        case SDL_SCANCODE_ESCAPE: return 1;
-        case SDL_SCANCODE_MINUS: return 12;
-        case SDL_SCANCODE_EQUALS: return 13;
-        case SDL_SCANCODE_BACKSPACE: return 14;
-        case SDL_SCANCODE_TAB: return 15;
-        case SDL_SCANCODE_LEFTBRACKET: return 26;
-        case SDL_SCANCODE_RIGHTBRACKET: return 27;
-        case SDL_SCANCODE_RETURN: return 28;
-        case SDL_SCANCODE_LCTRL: return 29;
-        case SDL_SCANCODE_SEMICOLON: return 39;
-        case SDL_SCANCODE_APOSTROPHE: return 40;
-        case SDL_SCANCODE_GRAVE: return 41;
-        case SDL_SCANCODE_LSHIFT: return 42;
-        case SDL_SCANCODE_BACKSLASH: return 43;
-        case SDL_SCANCODE_COMMA: return 51;
-        case SDL_SCANCODE_PERIOD: return 52;
-        case SDL_SCANCODE_SLASH: return 53;
-        case SDL_SCANCODE_RSHIFT: return 54;
-        case SDL_SCANCODE_KP_MULTIPLY: return 55;
-        case SDL_SCANCODE_LALT: return 56;
-        case SDL_SCANCODE_SPACE: return 57;
-        case SDL_SCANCODE_CAPSLOCK: return 58;
-        case SDL_SCANCODE_F11: return 87;
-        case SDL_SCANCODE_F12: return 88;
-        case SDL_SCANCODE_KP_ENTER: return 0x9C;
-        case SDL_SCANCODE_RCTRL: return 0x9D;
-        case SDL_SCANCODE_RALT: return 0xB8;
-        case SDL_SCANCODE_HOME: return 0xC7;
-        case SDL_SCANCODE_UP: return 0xC8;
-        case SDL_SCANCODE_PAGEUP: return 0xC9;
-        case SDL_SCANCODE_LEFT: return 0xCB;
-        case SDL_SCANCODE_RIGHT: return 0xCD;
-        case SDL_SCANCODE_END: return 0xCF;
-        case SDL_SCANCODE_DOWN: return 0xD0;
-        case SDL_SCANCODE_PAGEDOWN: return 0xD1;
-        case SDL_SCANCODE_INSERT: return 0xD2;
-        case SDL_SCANCODE_DELETE: return 0xD3;
-        default: return 0;
+        case SDL_SCANCODE_ESCAPE:
+            return 1;
+        case SDL_SCANCODE_MINUS:
+            return 12;
+        case SDL_SCANCODE_EQUALS:
+            return 13;
+        case SDL_SCANCODE_BACKSPACE:
+            return 14;
+        case SDL_SCANCODE_TAB:
+            return 15;
+        case SDL_SCANCODE_LEFTBRACKET:
+            return 26;
+        case SDL_SCANCODE_RIGHTBRACKET:
+            return 27;
+        case SDL_SCANCODE_RETURN:
+            return 28;
+        case SDL_SCANCODE_LCTRL:
+            return 29;
+        case SDL_SCANCODE_SEMICOLON:
+            return 39;
+        case SDL_SCANCODE_APOSTROPHE:
+            return 40;
+        case SDL_SCANCODE_GRAVE:
+            return 41;
+        case SDL_SCANCODE_LSHIFT:
+            return 42;
+        case SDL_SCANCODE_BACKSLASH:
+            return 43;
+        case SDL_SCANCODE_COMMA:
+            return 51;
+        case SDL_SCANCODE_PERIOD:
+            return 52;
+        case SDL_SCANCODE_SLASH:
+            return 53;
+        case SDL_SCANCODE_RSHIFT:
+            return 54;
+        case SDL_SCANCODE_KP_MULTIPLY:
+            return 55;
+        case SDL_SCANCODE_LALT:
+            return 56;
+        case SDL_SCANCODE_SPACE:
+            return 57;
+        case SDL_SCANCODE_CAPSLOCK:
+            return 58;
+        case SDL_SCANCODE_F11:
+            return 87;
+        case SDL_SCANCODE_F12:
+            return 88;
+        case SDL_SCANCODE_KP_ENTER:
+            return 0x9C;
+        case SDL_SCANCODE_RCTRL:
+            return 0x9D;
+        case SDL_SCANCODE_RALT:
+            return 0xB8;
+        case SDL_SCANCODE_HOME:
+            return 0xC7;
+        case SDL_SCANCODE_UP:
+            return 0xC8;
+        case SDL_SCANCODE_PAGEUP:
+            return 0xC9;
+        case SDL_SCANCODE_LEFT:
+            return 0xCB;
+        case SDL_SCANCODE_RIGHT:
+            return 0xCD;
+        case SDL_SCANCODE_END:
+            return 0xCF;
+        case SDL_SCANCODE_DOWN:
+            return 0xD0;
+        case SDL_SCANCODE_PAGEDOWN:
+            return 0xD1;
+        case SDL_SCANCODE_INSERT:
+            return 0xD2;
+        case SDL_SCANCODE_DELETE:
+            return 0xD3;
+        default:
+            return 0;
     }
 }
 
@@ -96,7 +134,12 @@ public:
 
     const char* name() const override { return "sdl"; }
 
+    // Set by tests in place of the real desktop.
+    bool desktopOverridden = false;
+    DesktopInfo desktopOverride{};
+
     DesktopInfo desktop() const override {
+        if (desktopOverridden) return desktopOverride;
         SDL_DisplayMode mode{};
         DesktopInfo d{1024, 768, 16};
         if (const_cast<SdlBackend*>(this)->ensureVideo() &&
@@ -135,8 +178,10 @@ public:
 
     void windowShow(bool visible) override {
         if (!window) return;
-        if (visible) SDL_ShowWindow(window);
-        else SDL_HideWindow(window);
+        if (visible)
+            SDL_ShowWindow(window);
+        else
+            SDL_HideWindow(window);
     }
 
     void windowMove(int x, int y, int, int, bool topmost) override {
@@ -182,9 +227,11 @@ public:
                         forcePresent = true;
                         break;
                     case SDL_WINDOWEVENT_MOVED:
-                        if (!fullScreen) postInput(WM_MOVE, 0, MAKELPARAM(e.window.data1, e.window.data2));
+                        if (!fullScreen)
+                            postInput(WM_MOVE, 0, MAKELPARAM(e.window.data1, e.window.data2));
                         break;
-                    default: break;
+                    default:
+                        break;
                 }
                 break;
             case SDL_MOUSEMOTION: {
@@ -219,11 +266,13 @@ public:
                 LPARAM lp = static_cast<LPARAM>((code & 0xFF) << 16) | 1;
                 if (e.key.repeat) lp |= 1 << 30;
                 if (!down) lp |= static_cast<LPARAM>(0xC0000000u);
-                UINT msg = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+                UINT msg =
+                    alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
                 postInput(msg, vk, lp);
                 break;
             }
-            default: break;
+            default:
+                break;
         }
     }
 
@@ -255,7 +304,14 @@ SdlBackend& self() {
 
 }  // namespace
 
-Backend& backend() { return self(); }
+Backend& backend() {
+    return self();
+}
+
+void setDesktopForTests(const DesktopInfo& desktop) {
+    self().desktopOverride = desktop;
+    self().desktopOverridden = true;
+}
 
 int backendStart(int argc, char** argv, std::string& commandLine) {
     for (int i = 1; i < argc; ++i) {
@@ -293,8 +349,8 @@ bool displayOpen(HWND, int width, int height, bool fullScreen) {
         return false;
     }
     SDL_RenderSetLogicalSize(b.renderer, width, height);
-    b.texture = SDL_CreateTexture(b.renderer, SDL_PIXELFORMAT_RGB565,
-                                  SDL_TEXTUREACCESS_STREAMING, width, height);
+    b.texture = SDL_CreateTexture(b.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                  width, height);
     b.back = surfaceCreate565(width, height);
     b.front = surfaceCreate565(width, height);
     if (!b.texture || !b.back || !b.front) {
@@ -317,10 +373,18 @@ void displayClose() {
     b.renderer = nullptr;
 }
 
-bool displayIsOpen() { return self().renderer != nullptr; }
-IDirectDraw* displayDirectDraw() { return displayIsOpen() ? directDrawInstance() : nullptr; }
-IDirectDrawSurface* displayFrontBuffer() { return self().front; }
-IDirectDrawSurface* displayBackBuffer() { return self().back; }
+bool displayIsOpen() {
+    return self().renderer != nullptr;
+}
+IDirectDraw* displayDirectDraw() {
+    return displayIsOpen() ? directDrawInstance() : nullptr;
+}
+IDirectDrawSurface* displayFrontBuffer() {
+    return self().front;
+}
+IDirectDrawSurface* displayBackBuffer() {
+    return self().back;
+}
 
 void displaySetViewport(const RECT& viewport) {
     if (self().back) surfaceSetViewport(self().back, &viewport);
@@ -370,6 +434,8 @@ bool displayPresent() {
     return true;
 }
 
-const char* displayLastError() { return self().lastError.c_str(); }
+const char* displayLastError() {
+    return self().lastError.c_str();
+}
 
 }  // namespace platform
