@@ -47,7 +47,11 @@ protected:
         return file("music.wav", riff(chunks));
     }
 
-    static DWORD flags() { return QVSound::GetStreamInfoPtr()->dwFlags; }
+    // Read once the fill thread is at rest, as the state is shared with it.
+    static DWORD flags() {
+        platform::threadsWaitUntilIdle(2000);
+        return QVSound::GetStreamInfoPtr()->dwFlags;
+    }
 };
 
 TEST_F(Stream, RingAndSectionSizesFollowTheFormat) {
