@@ -23,8 +23,6 @@ MixerState& state() {
     return *instance;
 }
 
-constexpr std::uint64_t kOne = std::uint64_t{1} << 32;
-
 template <int Bits>
 inline std::int32_t sampleAt(const std::uint8_t* data, std::size_t index) {
     if constexpr (Bits == 8) {
