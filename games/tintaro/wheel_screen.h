@@ -1,0 +1,52 @@
+// Tintaro's one screen: the background, four command buttons, six arms that turn the rings,
+// the board of chips, the progress panel and the numbers. It feeds the mouse to its buttons,
+// runs the game's step, draws what changed and shows the help page.
+#pragma once
+
+#include "framework/dialog_screen.h"
+#include "framework/screen.h"
+#include "framework/sprite.h"
+#include "games/tintaro/wheel_game_view.h"
+
+class WheelScreen : public Screen, public WheelGameView {
+public:
+    WheelScreen();
+    ~WheelScreen() override;
+
+    void enter(IDirectDraw* dd, IDirectDrawSurface* back) override;
+    void leave() override;
+    int handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // 7 ends the program; otherwise 1 when the frame was presented, 0 when not.
+    int update(int active) override;
+    int present() override;
+
+    // The game's per-frame step: the command buttons, the arms, evaluation and drawing.
+    int step(WheelGame& game) override;
+    void setArmsEnabled(int on) override;
+    void showCongratulation() override;
+
+    // Redraw the board, the panel and the numbers into the working background; each does
+    // nothing while the game's dirty flag is 0.
+    void drawBoard(WheelGame& game);
+    void drawPanel(WheelGame& game);
+    void drawNumbers(WheelGame& game);
+    // One number right-aligned at `right`, its top at `top`; only digits are drawn.
+    void drawNumber(Sprite* strip, int right, int top, const char* text,
+                    IDirectDrawSurface* surface);
+
+    Sprite* chipStrip;
+    Sprite* blockStrip;
+    Sprite* dotStrip;
+    Sprite* digitStrip;
+    // Exists only while the help page is shown.
+    DialogScreen* helpPage;
+
+private:
+    // Shows the help page until a click closes it; false when the program is quitting.
+    bool showHelp(WheelGame& game);
+    // Starts the menu program from the folder on the command line; false when there is
+    // none or the path would not fit.
+    bool startMenu();
+};
+
+extern WheelScreen wheelScreen;
