@@ -11,11 +11,10 @@ namespace {
 
 // Reference points of the thirty cells; a chip's centre lies 22 pixels right of it.
 constexpr int kCells[30][2] = {
-    {262, 114}, {320, 114}, {423, 114}, {481, 114}, {212, 142}, {371, 142}, {531, 142},
-    {184, 192}, {343, 192}, {400, 192}, {559, 192}, {184, 249}, {343, 249}, {400, 249},
-    {559, 249}, {292, 278}, {451, 278}, {212, 300}, {371, 300}, {531, 300}, {262, 329},
-    {320, 329}, {423, 329}, {481, 329}, {263, 387}, {480, 387}, {293, 437}, {452, 437},
-    {343, 465}, {401, 465}};
+    {262, 114}, {320, 114}, {423, 114}, {481, 114}, {212, 142}, {371, 142}, {531, 142}, {184, 192},
+    {343, 192}, {400, 192}, {559, 192}, {184, 249}, {343, 249}, {400, 249}, {559, 249}, {292, 278},
+    {451, 278}, {212, 300}, {371, 300}, {531, 300}, {262, 329}, {320, 329}, {423, 329}, {481, 329},
+    {263, 387}, {480, 387}, {293, 437}, {452, 437}, {343, 465}, {401, 465}};
 constexpr int kRingCells[3][12] = {{0, 4, 7, 11, 17, 20, 21, 18, 13, 9, 5, 1},
                                    {2, 5, 8, 12, 18, 22, 23, 19, 14, 10, 6, 3},
                                    {12, 15, 20, 24, 26, 28, 29, 27, 25, 23, 16, 13}};
@@ -39,7 +38,8 @@ Circle ringCircle(int ring) {
     }
     const double cx = sx / 12, cy = sy / 12;
     double r = 0;
-    for (int c : kRingCells[ring]) r += std::hypot(kCells[c][0] + kChipOffsetX - cx, kCells[c][1] - cy);
+    for (int c : kRingCells[ring])
+        r += std::hypot(kCells[c][0] + kChipOffsetX - cx, kCells[c][1] - cy);
     return {cx, cy, r / 12};
 }
 
@@ -150,8 +150,8 @@ void drawNumberArea(Canvas& c) {
 void drawTitle(Canvas& c) {
     c.outlinedText("Tintaro", "DejaVu Sans Bold 34", 160, 498, 0, 0, palette::ringMagenta,
                    {1, 1, 1}, 3);
-    c.text("Turn the rings until each holds only its own colours.", "DejaVu Sans 10", 162,
-           554, 0, 0, palette::ink);
+    c.text("Turn the rings until each holds only its own colours.", "DejaVu Sans 10", 162, 554, 0,
+           0, palette::ink);
 }
 
 bool writeBackground(const std::string& folder) {
@@ -202,8 +202,8 @@ bool writeScoreFont(const std::string& folder) {
     Canvas c(150, 24);
     for (int d = 0; d < 10; ++d) {
         const std::string digit(1, static_cast<char>('0' + d));
-        c.outlinedText(digit, "DejaVu Sans Bold 14", d * 15.0, 1, 15, 1, palette::ink,
-                       {1, 1, 1}, 0.8);
+        c.outlinedText(digit, "DejaVu Sans Bold 14", d * 15.0, 1, 15, 1, palette::ink, {1, 1, 1},
+                       0.8);
     }
     return save(c, folder, "scorefont.bmp", true, palette::panel);
 }
@@ -235,8 +235,10 @@ bool writeCongratulation(const std::string& folder) {
         for (int i = 0; i < 8; ++i) {
             const double a = -M_PI / 2 + i * M_PI / 4, rr = i % 2 ? s[2] * 0.35 : s[2];
             const double x = s[0] + rr * std::cos(a), y = s[1] + rr * std::sin(a);
-            if (i == 0) cairo_move_to(cr, x, y);
-            else cairo_line_to(cr, x, y);
+            if (i == 0)
+                cairo_move_to(cr, x, y);
+            else
+                cairo_line_to(cr, x, y);
         }
         cairo_close_path(cr);
         c.setColour(palette::ringYellow);
@@ -253,7 +255,9 @@ bool writeCommandButtons(const std::string& folder) {
     struct Spec {
         const char* file;
         const char* label;
-    } buttons[] = {{"newgame.bmp", "New Game"}, {"menu.bmp", "Menu"}, {"help.bmp", "Help"},
+    } buttons[] = {{"newgame.bmp", "New Game"},
+                   {"menu.bmp", "Menu"},
+                   {"help.bmp", "Help"},
                    {"exit.bmp", "Exit"}};
     for (const Spec& b : buttons) {
         Canvas c(132, 40);
@@ -271,14 +275,14 @@ bool writeArms(const std::string& folder) {
     struct Arm {
         const char* file;
         int ring;
-        int x, y, w, h;     // where the game places it
-        double cx, cy, r;   // the arc, in screen coordinates
+        int x, y, w, h;    // where the game places it
+        double cx, cy, r;  // the arc, in screen coordinates
         double a0, a1;
     };
     const double d = M_PI / 180;
     const Arm arms[] = {
         // Ring 0 clockwise: across the top of the hole, heading right.
-        {"bluetop.bmp", 0, 272, 161, 84, 44, 314, 240, 62, 236 * d, 303 * d},
+        {"bluetop.bmp", 0, 272, 161, 84, 44, 314, 240, 62, 232 * d, 284 * d},
         // Ring 0 counter-clockwise: across the bottom, heading right.
         {"bluebottom.bmp", 0, 255, 205, 90, 40, 300, 175, 50, 128 * d, 62 * d},
         // Ring 2 clockwise: up the left side.
@@ -295,10 +299,18 @@ bool writeArms(const std::string& folder) {
         for (int lit = 0; lit < 2; ++lit) {
             cairo_t* cr = c.cr();
             cairo_save(cr);
-            cairo_rectangle(cr, lit * a.w, 0, a.w, a.h);
-            cairo_clip(cr);
             // Frame-local coordinates: the arc is given on the screen.
             cairo_translate(cr, lit * a.w - a.x, -a.y);
+            // The frame less every chip (with a margin), so that an arm never covers the
+            // chips near its ring's hole.
+            cairo_rectangle(cr, a.x, a.y, a.w, a.h);
+            for (const auto& cell : kCells) {
+                cairo_new_sub_path(cr);
+                cairo_arc(cr, cell[0] + kChipOffsetX, cell[1], 24, 0, 2 * M_PI);
+            }
+            cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+            cairo_clip(cr);
+            cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
             drawArcArrow(c, a.cx, a.cy, a.r, a.a0, a.a1, 13, ringColour(a.ring), lit == 1);
             cairo_restore(cr);
         }
