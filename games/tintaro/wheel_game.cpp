@@ -1,0 +1,176 @@
+#include "games/tintaro/wheel_game.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/win32.h"
+#include "shell/main_window.h"
+#include "shell/timer_service.h"
+#include "sound/sound_effect_registry.h"
+
+namespace tintaro {
+
+const CellPosition cellPositions[kCells] = {
+    {262, 114}, {320, 114}, {423, 114}, {481, 114}, {212, 142}, {371, 142}, {531, 142},
+    {184, 192}, {343, 192}, {400, 192}, {559, 192}, {184, 249}, {343, 249}, {400, 249},
+    {559, 249}, {292, 278}, {451, 278}, {212, 300}, {371, 300}, {531, 300}, {262, 329},
+    {320, 329}, {423, 329}, {481, 329}, {263, 387}, {480, 387}, {293, 437}, {452, 437},
+    {343, 465}, {401, 465},
+};
+
+const int ringCells[kRings][kRingSize] = {
+    {0, 4, 7, 11, 17, 20, 21, 18, 13, 9, 5, 1},
+    {2, 5, 8, 12, 18, 22, 23, 19, 14, 10, 6, 3},
+    {12, 15, 20, 24, 26, 28, 29, 27, 25, 23, 16, 13},
+};
+
+const char ringAccepted[kRings][4] = {"CBG", "YRG", "MRB"};
+
+const char startLayout[kCells + 1] = "MYCMYMCMBRMYCYCGGMMMYRBCCYYCCY";
+
+const Arm arms[6] = {
+    {"bluetop", 0, 0},   {"bluebottom", 0, 1},  {"yellowtop", 1, 1},
+    {"yellowbottom", 1, 0}, {"magentaleft", 2, 0}, {"magentaright", 2, 1},
+};
+
+}  // namespace tintaro
+
+using namespace tintaro;
+
+WheelGame wheelGame;
+
+WheelGame::WheelGame()
+    : dirty(0), cells{}, ringProgress{}, moves(0), bonus(0), moveLog(nullptr), view(nullptr) {
+    std::memcpy(cells, startLayout, kCells);
+}
+
+WheelGame::~WheelGame() {
+    WheelGame::release();
+}
+
+void WheelGame::newGame() {
+    setScore(0);
+    setSettingE(0);
+    setSettingA(120);
+    setSettingB(15);
+    setSettingC(120);
+    setSettingD(120);
+    setCountdown(getSettingD());
+    stopCountdown();
+    state = kStateStarting;
+    lookUpPlayer(nullptr);
+    highScores.resize(ScoreTable::kRows);
+    highScores.readFile("hiscore.dat");
+    for (auto& progress : ringProgress) progress = 0;
+    moves = 0;
+    bonus = kStartBonus;
+    dirty = 1;
+    std::memcpy(cells, startLayout, kCells);
+    if (moveLog == nullptr) moveLog = new MoveLog();
+    loadMoves();
+    setArmsEnabled(1);
+}
+
+void WheelGame::release() {
+    highScores.free();
+    if (moveLog != nullptr) moveLog->destroy();
+    moveLog = nullptr;
+}
+
+int WheelGame::step() {
+    return view != nullptr ? view->step(*this) : 5;
+}
+
+void WheelGame::rotateRing(int ring, int direction) {
+    if (ring < 0 || ring >= kRings) return;
+    dirty = 1;
+    ++moves;
+    bonus -= kBonusPerMove;
+    const int* list = ringCells[ring];
+    char before[kRingSize];
+    for (int k = 0; k < kRingSize; ++k) before[k] = cells[list[k]];
+    for (int k = 0; k < kRingSize; ++k) {
+        // Forward along the list (counter-clockwise) takes the previous cell's colour;
+        // backward (clockwise) takes the next one's.
+        const int from = direction != 0 ? (k + kRingSize - 1) % kRingSize : (k + 1) % kRingSize;
+        cells[list[k]] = before[from];
+    }
+}
+
+void WheelGame::evaluateBoard(int ringBell) {
+    int oldBest[kRings];
+    for (int r = 0; r < kRings; ++r) oldBest[r] = bestCount(r);
+    bool solved = true;
+    for (int r = 0; r < kRings; ++r) {
+        int count = 0;
+        for (int k = 0; k < kRingSize; ++k) {
+            const char letter = cells[ringCells[r][k]];
+            if (letter != '\0' && std::strchr(ringAccepted[r], letter) != nullptr) ++count;
+        }
+        const int best = count > oldBest[r] ? count : oldBest[r];
+        ringProgress[r] = (best << 8) | count;
+        if (count != kRingSize) solved = false;
+    }
+    int total = 0;
+    int gain = 0;
+    for (int r = 0; r < kRings; ++r) {
+        total += kPointsPerCell * bestCount(r);
+        if (bestCount(r) == kRingSize) total += kRingComplete;
+        if (bestCount(r) > oldBest[r]) gain += bestCount(r) - oldBest[r];
+    }
+    if (solved) {
+        total += kSolvedPrize + bonus;
+        showCongratulation();
+        state = kStateSolved;
+    }
+    if (ringBell != 0 && gain > 0) playEffect("bell");
+    setScore(total);
+}
+
+void WheelGame::lookUpPlayer(char* entryOut) {
+    roster.setPath("..\\options.ini");
+    playerId = roster.readCurrentId();
+    roster.readProfile(playerId);
+    setWindowTitle(roster.profiles[playerId].name);
+    if (entryOut != nullptr) roster.describePlayer(playerId, entryOut);
+}
+
+void WheelGame::submitScore() {
+    char entry[256];
+    lookUpPlayer(entry);
+    if (highScores.insert(entry, getScore()) == 1) highScores.writeFile("hiscore.dat");
+}
+
+void WheelGame::recordMove(int ring, int direction) {
+    if (moveLog == nullptr) moveLog = new MoveLog();
+    moveLog->append(ring, direction);
+}
+
+void WheelGame::saveMoves(const char* fileName) {
+    if (moveLog == nullptr) moveLog = new MoveLog();
+    moveLog->save(fileName);
+}
+
+void WheelGame::loadMoves() {
+    if (moveLog != nullptr) moveLog->clear();
+    char buffer[256];
+    GetPrivateProfileStringA("setup", "loadmoves", "0", buffer, sizeof(buffer), ".\\setup.ini");
+    if (std::atoi(buffer) == 0) return;
+    for (const MoveRecord& move : MoveLog::readFile("moves.dat")) {
+        rotateRing(move.ring, move.direction);
+        recordMove(move.ring, move.direction);
+        evaluateBoard(0);
+    }
+}
+
+void WheelGame::setArmsEnabled(int on) {
+    if (view != nullptr) view->setArmsEnabled(on);
+}
+
+void WheelGame::showCongratulation() {
+    if (view != nullptr) view->showCongratulation();
+}
+
+void WheelGame::playEffect(const char* name) {
+    soundRegistry.playSound(name, 65535, 0);
+}

@@ -1,0 +1,102 @@
+#include "profile/score_table.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/atomic_file.h"
+#include "platform/path.h"
+
+namespace {
+
+void putInt32(unsigned char* out, std::int32_t value) {
+    const auto u = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(u >> (8 * i));
+}
+
+std::int32_t getInt32(const unsigned char* in) {
+    std::uint32_t u = 0;
+    for (int i = 0; i < 4; ++i) u |= static_cast<std::uint32_t>(in[i]) << (8 * i);
+    return static_cast<std::int32_t>(u);
+}
+
+constexpr std::size_t kRowBytes = 260;
+
+}  // namespace
+
+void ScoreTable::clear() {
+    entries = nullptr;
+    count = 0;
+}
+
+void ScoreTable::resize(int n) {
+    free();
+    if (n < 0) n = 0;
+    entries = n > 0 ? new ScoreEntry[static_cast<std::size_t>(n)]() : nullptr;
+    count = n;
+}
+
+void ScoreTable::free() {
+    delete[] entries;
+    entries = nullptr;
+}
+
+int ScoreTable::insert(const char* name, int score) {
+    if (entries == nullptr || count <= 0) return 0;
+    int j = 0;
+    while (j < count && score <= entries[j].score) ++j;
+    if (j == count) return 0;
+    for (int k = count - 1; k > j; --k) {
+        // Copied as text up to its terminator, as the rows have always been moved.
+        std::strcpy(entries[k].name, entries[k - 1].name);
+        entries[k].score = entries[k - 1].score;
+    }
+    const char* text = name ? name : "";
+    const std::size_t n = strnlen(text, kNameLength);
+    std::memcpy(entries[j].name, text, n);
+    entries[j].name[n] = '\0';
+    entries[j].score = score;
+    return 1;
+}
+
+int ScoreTable::topScore() const {
+    return entries != nullptr && count > 0 ? entries[0].score : 0;
+}
+
+int ScoreTable::readFile(const char* path) {
+    if (path == nullptr || entries == nullptr) return 0;
+    std::FILE* f = std::fopen(platform::resolvePath(path).c_str(), "rb");
+    if (f == nullptr) return 0;
+    unsigned char head[4];
+    bool ok = std::fread(head, 1, 4, f) == 4 && getInt32(head) == count;
+    std::vector<unsigned char> rows;
+    if (ok) {
+        rows.resize(kRowBytes * static_cast<std::size_t>(count));
+        ok = std::fread(rows.data(), 1, rows.size(), f) == rows.size();
+    }
+    std::fclose(f);
+    // A short file is refused whole rather than leaving half a table.
+    if (!ok) return 0;
+    for (int i = 0; i < count; ++i) {
+        const unsigned char* row = rows.data() + kRowBytes * static_cast<std::size_t>(i);
+        std::memcpy(entries[i].name, row, sizeof(entries[i].name));
+        // Every name stays a terminated text, whatever the file held.
+        entries[i].name[kNameLength] = '\0';
+        entries[i].score = getInt32(row + 256);
+    }
+    return 1;
+}
+
+int ScoreTable::writeFile(const char* path) const {
+    if (path == nullptr || count < 0 || (count > 0 && entries == nullptr)) return 0;
+    std::vector<unsigned char> data(4 + kRowBytes * static_cast<std::size_t>(count));
+    putInt32(data.data(), count);
+    for (int i = 0; i < count; ++i) {
+        unsigned char* row = data.data() + 4 + kRowBytes * static_cast<std::size_t>(i);
+        std::memcpy(row, entries[i].name, sizeof(entries[i].name));
+        putInt32(row + 256, entries[i].score);
+    }
+    return platform::writeFileAtomically(platform::resolvePath(path), data.data(), data.size())
+               ? 1
+               : 0;
+}
