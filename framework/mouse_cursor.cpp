@@ -75,7 +75,11 @@ void MouseCursor::selectImage(int index) {
 void MouseCursor::getState(int* outX, int* outY, int* outButtons, int* left, int* right) {
     if (outX) *outX = x;
     if (outY) *outY = y;
-    if (outButtons) *outButtons = buttons.load();
+    // A button pressed since the last read counts as down for this read even when it was
+    // already released again, so that a click shorter than a frame is still seen whole:
+    // down in this frame, up in the next.
+    const int latched = pressedSinceRead.exchange(0);
+    if (outButtons) *outButtons = buttons.load() | latched;
     const int l = consumePress(leftPresses);
     if (l >= 0 && left) *left = l;
     const int r = consumePress(rightPresses);
@@ -89,8 +93,14 @@ void MouseCursor::sampleButtons() {
     buttons.store(bits);
     const int left = bits & 1;
     const int right = (bits >> 1) & 1;
-    if (left && !previousLeft) leftPresses.fetch_add(1);
-    if (right && !previousRight) rightPresses.fetch_add(1);
+    if (left && !previousLeft) {
+        leftPresses.fetch_add(1);
+        pressedSinceRead.fetch_or(1);
+    }
+    if (right && !previousRight) {
+        rightPresses.fetch_add(1);
+        pressedSinceRead.fetch_or(2);
+    }
     previousLeft = left;
     previousRight = right;
 }

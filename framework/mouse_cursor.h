@@ -54,6 +54,8 @@ public:
     std::atomic<int> sampling;
 
 private:
+    // Button bits pressed by a sample since the last getState.
+    std::atomic<int> pressedSinceRead{0};
     int previousLeft = 0;
     int previousRight = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/button.h"
 #include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
 #include "framework/sprite.h"
@@ -263,6 +264,7 @@ protected:
         // A press latched by an earlier test shows in the first sample only.
         cursor.sampleButtons();
         cursor.sampleButtons();
+        cursor.getState(nullptr, nullptr, nullptr, nullptr, nullptr);
         cursor.leftPresses = 0;
         cursor.rightPresses = 0;
     }
@@ -292,6 +294,36 @@ TEST_F(Mouse, HoldingAcrossTicksCountsOnePress) {
     cursor.sampleButtons();
     EXPECT_EQ(cursor.rightPresses.load(), 1);
     EXPECT_EQ(cursor.buttons.load(), 2);
+}
+
+TEST_F(Mouse, AClickShorterThanAFrameReadsDownOnceThenUp) {
+    int b = -1;
+    cursor.getState(nullptr, nullptr, &b, nullptr, nullptr);
+    ASSERT_EQ(b, 0);
+    // Pressed and released between two frames' reads.
+    platform::inputSetButton(0, true);
+    cursor.sampleButtons();
+    platform::inputSetButton(0, false);
+    cursor.sampleButtons();
+    EXPECT_EQ(cursor.buttons.load(), 0);
+    cursor.getState(nullptr, nullptr, &b, nullptr, nullptr);
+    EXPECT_EQ(b, 1) << "the frame sees the button down";
+    cursor.getState(nullptr, nullptr, &b, nullptr, nullptr);
+    EXPECT_EQ(b, 0) << "and the next one sees it up";
+
+    // A polled button makes a whole click of it.
+    Button button(10, 10, 40, 20);
+    button.handleMouse(20, 20, 0);
+    platform::inputSetButton(0, true);
+    cursor.sampleButtons();
+    platform::inputSetButton(0, false);
+    cursor.sampleButtons();
+    cursor.getState(nullptr, nullptr, &b, nullptr, nullptr);
+    button.handleMouse(20, 20, b);
+    EXPECT_EQ(button.wasClicked(), 0);
+    cursor.getState(nullptr, nullptr, &b, nullptr, nullptr);
+    button.handleMouse(20, 20, b);
+    EXPECT_EQ(button.wasClicked(), 1);
 }
 
 TEST_F(Mouse, SamplingCanBeSwitchedOff) {
