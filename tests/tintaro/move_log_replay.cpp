@@ -1,0 +1,164 @@
+// The move log: its file, replay of a saved game into the same state (silently), damaged
+// files replayed up to their first bad record, crash-safe saving, and a real solve from the
+// start layout found by search and replayed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/faults.h"
+#include "tintaro/game_fixture.h"
+#include "tintaro/solver.h"
+
+using namespace tintarotest;
+
+namespace {
+
+std::string int32s(const std::vector<std::int32_t>& values) {
+    std::string bytes(values.size() * 4, '\0');
+    std::memcpy(bytes.data(), values.data(), bytes.size());
+    return bytes;
+}
+
+class MoveLogReplay : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder.write("setup.ini", "[setup]\r\nfullscreen=0\r\nloadmoves=1\r\n");
+        game.view = &view;
+        game.newGame();
+    }
+    void TearDown() override { platform::faultClearAll(); }
+    // A click as the game screen makes it: turn, log, evaluate with the bell.
+    void play(int ring, int direction) {
+        game.rotateRing(ring, direction);
+        game.recordMove(ring, direction);
+        game.evaluateBoard(1);
+    }
+
+    GameFolder folder;
+    RecordingView view;
+    CountingGame game;
+};
+
+TEST_F(MoveLogReplay, ASavedGameReplaysExactlyAndWithoutTheBell) {
+    const int clicks[][2] = {{0, 0}, {1, 1}, {2, 0}, {2, 0}, {0, 1}, {1, 0}, {1, 0}};
+    for (const auto& c : clicks) play(c[0], c[1]);
+    game.saveMoves("moves.dat");
+    ASSERT_EQ(folder.read("moves.dat"), int32s({7, 0, 0, 1, 1, 2, 0, 2, 0, 0, 1, 1, 0, 1, 0}));
+
+    CountingGame again;
+    again.view = &view;
+    again.newGame();
+    EXPECT_EQ(board(again), board(game));
+    EXPECT_EQ(again.moves, 7);
+    EXPECT_EQ(again.bonus, 500000 - 7 * 125);
+    EXPECT_EQ(again.getScore(), game.getScore());
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(again.ringProgress[r], game.ringProgress[r]) << r;
+    EXPECT_EQ(again.count("bell"), 0) << "a replay is silent";
+    ASSERT_NE(again.moveLog, nullptr);
+    EXPECT_EQ(again.moveLog->size(), 7) << "the replayed moves are the log again";
+}
+
+TEST_F(MoveLogReplay, WithoutLoadmovesTheSavedGameIsIgnored) {
+    play(0, 0);
+    game.saveMoves("moves.dat");
+    folder.write("setup.ini", "[setup]\r\nloadmoves=0\r\n");
+    CountingGame again;
+    again.newGame();
+    EXPECT_EQ(board(again), kStartBoard);
+    EXPECT_EQ(again.moves, 0);
+}
+
+TEST_F(MoveLogReplay, AnEmptyLogIsFourBytesOfZero) {
+    game.saveMoves("moves.dat");
+    EXPECT_EQ(folder.read("moves.dat"), std::string(4, '\0'));
+    CountingGame again;
+    again.newGame();
+    EXPECT_EQ(board(again), kStartBoard);
+}
+
+TEST_F(MoveLogReplay, DamagedFilesReplayOnlyTheMovesBeforeTheFirstBadRecord) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int replayed;
+    };
+    std::string cut = int32s({3, 0, 0, 1, 1, 2});  // the third record is half there
+    const std::vector<Case> cases = {
+        {"count larger than the records", int32s({5, 0, 0, 1, 1}), 2},
+        {"a record cut short", cut, 2},
+        {"ring 3", int32s({3, 0, 0, 3, 1, 1, 1}), 1},
+        {"ring -1", int32s({2, -1, 0, 1, 1}), 0},
+        {"negative count", int32s({-4, 0, 0}), 0},
+        {"shorter than a count", std::string("\x01\x00", 2), 0},
+    };
+    for (const Case& c : cases) {
+        folder.write("moves.dat", c.bytes);
+        CountingGame again;
+        again.newGame();
+        EXPECT_EQ(again.moves, c.replayed) << c.what;
+        std::vector<std::pair<int, int>> expected = {{0, 0}, {1, 1}};
+        CountingGame reference;
+        std::memcpy(reference.cells, tintaro::startLayout, tintaro::kCells);
+        for (int i = 0; i < c.replayed; ++i)
+            reference.rotateRing(expected[static_cast<size_t>(i)].first,
+                                 expected[static_cast<size_t>(i)].second);
+        EXPECT_EQ(board(again), board(reference)) << c.what;
+    }
+}
+
+TEST_F(MoveLogReplay, AFailedWriteLeavesThePreviousLogWhole) {
+    play(2, 1);
+    game.saveMoves("moves.dat");
+    const std::string saved = folder.read("moves.dat");
+    play(0, 0);
+    play(1, 0);
+    platform::faultSet("file-write", true);
+    game.saveMoves("moves.dat");
+    platform::faultSet("file-write", false);
+    EXPECT_EQ(folder.read("moves.dat"), saved);
+}
+
+TEST_F(MoveLogReplay, ARealSolveFromTheStartIsFoundReplayedAndScored) {
+    const auto started = std::chrono::steady_clock::now();
+    Solver solver;
+    const std::vector<Click> clicks = solver.solve(kStartBoard, 120);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    ASSERT_FALSE(clicks.empty()) << "no solution found";
+    std::printf("solved in %zu clicks, searched %.1f s\n", clicks.size(), seconds);
+
+    int bells = 0;
+    for (size_t i = 0; i < clicks.size(); ++i) {
+        ASSERT_EQ(game.getState(), tintaro::kStateStarting) << "solved early, at click " << i;
+        play(clicks[i].first, clicks[i].second);
+        if (game.getState() == tintaro::kStateSolved) {
+            EXPECT_EQ(i + 1, clicks.size()) << "solved before the last click";
+            break;
+        }
+        bells = game.count("bell");
+    }
+    EXPECT_GT(bells, 0);
+    EXPECT_EQ(game.getState(), tintaro::kStateSolved);
+    EXPECT_EQ(board(game), kSolvedBoard);
+    const int n = static_cast<int>(clicks.size());
+    EXPECT_EQ(game.getScore(), solvedScore(n));
+    EXPECT_EQ(view.congratulations, 1);
+
+    // Saved and replayed, the game comes back solved.
+    game.saveMoves("moves.dat");
+    RecordingView otherView;
+    CountingGame again;
+    again.view = &otherView;
+    again.newGame();
+    EXPECT_EQ(again.getState(), tintaro::kStateSolved);
+    EXPECT_EQ(board(again), kSolvedBoard);
+    EXPECT_EQ(again.getScore(), solvedScore(n));
+    EXPECT_EQ(otherView.congratulations, 1);
+    EXPECT_EQ(again.count("bell"), 0);
+}
+
+}  // namespace
