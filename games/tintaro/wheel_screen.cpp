@@ -105,16 +105,19 @@ void WheelScreen::enter(IDirectDraw* dd, IDirectDrawSurface* back) {
     soundRegistry.addSound(".\\sounds\\Bell.wav", "bell");
 
     wheelGame.view = this;
+    entered = true;
     wheelGame.newGame();
 }
 
 void WheelScreen::leave() {
-    if (wheelGame.view == this) wheelGame.view = nullptr;
-    // Only a screen that entered hands its backgrounds back: leaving again at the end of the
-    // process must not touch the restoration lists, which may already be gone.
-    if (workingImage || pristineImage) {
+    // Only a screen that entered detaches from the game and hands its backgrounds back:
+    // leaving again at the end of the process must not touch the game or the restoration
+    // lists, which may already be gone.
+    if (entered) {
+        if (wheelGame.view == this) wheelGame.view = nullptr;
         dirtyRects.setWorkingBackground(nullptr);
         dirtyRects.setPristineBackground(nullptr);
+        entered = false;
     }
     Screen::leave();
     workingImage = pristineImage = nullptr;

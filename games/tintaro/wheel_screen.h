@@ -42,6 +42,7 @@ public:
     DialogScreen* helpPage;
 
 private:
+    bool entered = false;
     // Shows the help page until a click closes it; false when the program is quitting.
     bool showHelp(WheelGame& game);
     // Starts the menu program from the folder on the command line; false when there is
