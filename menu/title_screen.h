@@ -1,0 +1,46 @@
+// A game's title screen in the menu: the game's title picture and buttons from its folder,
+// the eight player names (a click picks the current player), the sound switches, the
+// information pages, the hall of fame, the players page, and "Play", which starts the game.
+#pragma once
+
+#include "framework/screen.h"
+#include "menu/game_entry.h"
+
+class BitmapFont;
+class TextField;
+
+class TitleScreen : public Screen {
+public:
+    TitleScreen();
+    ~TitleScreen() override;
+
+    void setGame(GameEntry* game) { selectedGame = game; }
+    void enter(IDirectDraw* dd, IDirectDrawSurface* back) override;
+    void leave() override;
+    int update(int active) override;
+    int present() override;
+
+    static constexpr int kPlayers = 8;
+
+    GameEntry* selectedGame;
+    BitmapFont* normalFont;
+    BitmapFont* selectedFont;
+    TextField* nameFields[kPlayers];
+    int currentPlayer;
+    int sfxOn;
+    int musicOn;
+
+private:
+    // Shows a page from the game's title folder until a click closes it; false when the
+    // program is quitting.
+    bool showPage(const char* file);
+    bool showHallOfFame();
+    bool showPlayers();
+    void startGame();
+    // Writes a switch to the menu folder's options.ini at once.
+    void toggle(const char* buttonName, const char* key, int& on);
+
+    int previousButtons = -1;
+};
+
+extern TitleScreen titleScreen;
