@@ -1,0 +1,257 @@
+// The one-line text entry: typing through the key queue, limits, focus and selection
+// clicks, and drawing with the normal or selected font and the caret.
+#include "menu/text_field.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "menu_support.h"
+#include "shell/keyboard_queue.h"
+#include "support/temp_dir.h"
+
+using menutest::glyphPixel;
+
+namespace {
+
+[[maybe_unused]] ::testing::Environment* const g_display =
+    ::testing::AddGlobalTestEnvironment(new fwtest::DisplayEnvironment);
+
+constexpr int kShift = 0x100;
+constexpr std::uint16_t kPaper = 0x1234;
+
+// Scan codes of the keys used here.
+constexpr int kH = 35, kI = 23, kSpace = 57, kT = 20, kE = 18, kR = 19, kA = 30, kOne = 2;
+
+void pushKeys(std::initializer_list<int> events) {
+    for (int e : events) pushKeyEvent(e);
+}
+
+class TextFieldTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetKeyboardQueue();
+        fontFile = dir.str() + "/font.bmp";
+        menutest::writeFont(fontFile, menutest::standardWidths());
+        ASSERT_EQ(normal.load(fontFile.c_str()), 1);
+        ASSERT_EQ(highlighted.load(fontFile.c_str()), 1);
+        highlighted.setLetterSpacing(5);
+    }
+    // An editable field of the players page: 64 bytes, 580 wide, focused.
+    void makeEntry(TextField& field, int boxWidth = 580) {
+        field.setCapacity(64);
+        field.addFont(&normal);
+        field.addFont(&highlighted);
+        field.setBox(50, 270, boxWidth, 26);
+        field.setSelectionMode(0);
+        field.setFocus(1);
+    }
+
+    testsupport::TempDir dir;
+    std::string fontFile;
+    BitmapFont normal;
+    BitmapFont highlighted;
+};
+
+TEST_F(TextFieldTest, TypesQueuedKeysAndEditsWithBackspace) {
+    TextField field;
+    makeEntry(field);
+    pushKeys({kH + kShift, kI, kSpace, kT, kH, kE, kR, kE, kOne + kShift});
+    EXPECT_EQ(field.processKeys(), 0);
+    EXPECT_STREQ(field.getText(), "Hi there!");
+    EXPECT_EQ(field.length, 9);
+
+    pushKeys({TextField::kBackspaceKey, TextField::kBackspaceKey, kA});
+    EXPECT_EQ(field.processKeys(), 0);
+    EXPECT_STREQ(field.getText(), "Hi thera");
+
+    // Shift with Backspace, Enter or Tab does nothing; unknown keys are dropped.
+    pushKeys({TextField::kBackspaceKey + kShift, TextField::kEnterKey + kShift,
+              TextField::kTabKey + kShift, 1, 59});
+    EXPECT_EQ(field.processKeys(), 0);
+    EXPECT_STREQ(field.getText(), "Hi thera");
+    EXPECT_EQ(field.focused, 1);
+    EXPECT_EQ(popKeyEvent(), 0);
+
+    for (int i = 0; i < 10; ++i) field.backspace();
+    EXPECT_STREQ(field.getText(), "");
+    EXPECT_EQ(field.length, 0);
+}
+
+TEST_F(TextFieldTest, EnterAndTabStopReadingAndLeaveLaterKeysQueued) {
+    TextField field;
+    makeEntry(field);
+    pushKeys({kA, TextField::kTabKey, kH});
+    EXPECT_EQ(field.processKeys(), TextField::kTabKey);
+    EXPECT_EQ(field.focused, 1);
+    EXPECT_STREQ(field.getText(), "a");
+
+    pushKeys({TextField::kEnterKey, kI});
+    EXPECT_EQ(field.processKeys(), TextField::kEnterKey);
+    EXPECT_EQ(field.focused, 0);
+    EXPECT_STREQ(field.getText(), "ah");
+    EXPECT_EQ(popKeyEvent(), kI);
+
+    // Unfocused or not editable: keys stay in the queue.
+    pushKeys({kA});
+    EXPECT_EQ(field.processKeys(), 0);
+    field.focused = 1;
+    field.setEditable(0);
+    EXPECT_EQ(field.processKeys(), 0);
+    EXPECT_EQ(popKeyEvent(), kA);
+    EXPECT_STREQ(field.getText(), "ah");
+}
+
+TEST_F(TextFieldTest, GainingTheFocusDiscardsEarlierKeys) {
+    TextField field;
+    makeEntry(field);
+    field.setFocus(0);
+    pushKeys({kA, kH});
+    field.setFocus(1);
+    EXPECT_EQ(popKeyEvent(), 0);
+    // Already focused: the queue is kept.
+    pushKeys({kA});
+    field.setFocus(1);
+    EXPECT_EQ(field.processKeys(), 0);
+    EXPECT_STREQ(field.getText(), "a");
+}
+
+TEST_F(TextFieldTest, FullFieldsIgnoreFurtherCharacters) {
+    TextField byCount;
+    makeEntry(byCount, 5000);
+    for (int i = 0; i < 70; ++i) pushKeyEvent(kOne + kShift);
+    byCount.processKeys();
+    EXPECT_EQ(byCount.length, 62);
+    EXPECT_EQ(std::string(byCount.getText()), std::string(62, '!'));
+
+    // '#' advances by 4 in font 0 (3 wide, spacing 1): 4 of them reach 16, a fifth 20.
+    TextField byWidth;
+    makeEntry(byWidth, 20);
+    for (int i = 0; i < 8; ++i) byWidth.insertChar('#');
+    EXPECT_STREQ(byWidth.getText(), "####");
+    EXPECT_LT(normal.textWidth(byWidth.getText()), 20);
+
+    // A field without a buffer takes nothing and does not crash.
+    TextField bare;
+    bare.insertChar('a');
+    bare.backspace();
+    bare.setText("x");
+    EXPECT_STREQ(bare.getText(), "");
+}
+
+TEST_F(TextFieldTest, SetTextNeverLeavesLengthBeyondTheBuffer) {
+    TextField field;
+    field.setCapacity(8);
+    field.setText("1234567");
+    EXPECT_STREQ(field.getText(), "1234567");
+    EXPECT_EQ(field.length, 7);
+    field.setText("12345678");
+    EXPECT_STREQ(field.getText(), "1234567");
+    EXPECT_EQ(field.length, 7);
+    field.setText("");
+    EXPECT_EQ(field.length, 0);
+    field.setText(std::string(300, 'x').c_str());
+    EXPECT_EQ(field.length, 0);
+    EXPECT_STREQ(field.getText(), "");
+}
+
+TEST_F(TextFieldTest, HitTestIncludesEdgesAndSubtractsTheOrigin) {
+    TextField field;
+    field.setBox(100, 50, 150, 30);
+    EXPECT_EQ(field.hitTest(100, 50), 1);
+    EXPECT_EQ(field.hitTest(250, 80), 1);
+    EXPECT_EQ(field.hitTest(251, 60), 0);
+    EXPECT_EQ(field.hitTest(120, 49), 0);
+    field.setOrigin(10, 20);
+    EXPECT_EQ(field.hitTest(110, 70), 1);
+    EXPECT_EQ(field.hitTest(100, 50), 0);
+}
+
+TEST_F(TextFieldTest, ClicksFocusOrSelectDependingOnTheMode) {
+    TextField entry;
+    entry.setBox(0, 0, 100, 20);
+    entry.setSelectionMode(0);
+    EXPECT_EQ(entry.click(10, 10), 1);
+    EXPECT_EQ(entry.selected, 0);
+    EXPECT_EQ(entry.click(200, 10), 0);
+
+    TextField name;
+    name.setBox(0, 0, 100, 20);
+    EXPECT_EQ(name.click(5, 5), 0);  // selects
+    EXPECT_EQ(name.selected, 1);
+    EXPECT_EQ(name.click(5, 5), 1);  // focuses the selected field
+    EXPECT_EQ(name.selected, 1);
+    EXPECT_EQ(name.click(5, 5), 0);  // unfocuses, stays selected
+    EXPECT_EQ(name.selected, 1);
+    EXPECT_EQ(name.click(500, 5), 0);  // a miss clears both
+    EXPECT_EQ(name.selected, 0);
+    EXPECT_EQ(name.focused, 0);
+}
+
+TEST_F(TextFieldTest, DrawsWithTheSelectedFontAndTheCaret) {
+    IDirectDrawSurface* target = fwtest::makeSurface(800, 100);
+    ASSERT_NE(target, nullptr);
+    const std::string caretFile = dir.str() + "/caret.bmp";
+    fwtest::writeSolidBmp(caretFile, 4, 10, {255, 255, 255});
+    const std::uint16_t white = fwtest::rgb565(255, 255, 255);
+    const std::uint16_t bang = glyphPixel(0);
+
+    TextField field;
+    field.setCapacity(64);
+    field.addFont(&normal);
+    field.addFont(&highlighted);
+    field.setCaret(caretFile.c_str());
+    field.setBox(100, 20, 200, 26);
+    field.setText("!!");
+
+    fwtest::fillRect(target, 0, 0, 800, 100, kPaper);
+    field.draw(target);
+    EXPECT_EQ(menutest::columnsWithPixel(target, 25, 90, 320, bang), (std::vector<int>{100, 102}));
+    // Not focused: no caret.
+    EXPECT_TRUE(menutest::columnsWithPixel(target, 25, 90, 320, white).empty());
+
+    field.setSelected(1);
+    field.setFocus(1);
+    fwtest::fillRect(target, 0, 0, 800, 100, kPaper);
+    field.draw(target);
+    EXPECT_EQ(menutest::columnsWithPixel(target, 25, 90, 320, bang), (std::vector<int>{100, 106}));
+    // The caret follows the text: 2 glyphs of advance 6 in the selected font.
+    EXPECT_EQ(menutest::columnsWithPixel(target, 25, 90, 320, white),
+              (std::vector<int>{112, 113, 114, 115}));
+
+    // Not editable: no caret.
+    field.setEditable(0);
+    fwtest::fillRect(target, 0, 0, 800, 100, kPaper);
+    field.draw(target);
+    EXPECT_TRUE(menutest::columnsWithPixel(target, 25, 90, 320, white).empty());
+
+    // The text stops before it would reach the box's right edge.
+    TextField narrow;
+    narrow.setCapacity(64);
+    narrow.addFont(&normal);
+    narrow.setBox(100, 20, 5, 26);
+    narrow.setText("!!!!!!");
+    fwtest::fillRect(target, 0, 0, 800, 100, kPaper);
+    narrow.draw(target);
+    EXPECT_EQ(menutest::columnsWithPixel(target, 25, 90, 320, bang), (std::vector<int>{100, 102}));
+    target->Release();
+}
+
+TEST_F(TextFieldTest, OwnedFontsComeFromFiles) {
+    TextField field;
+    field.loadFont(fontFile.c_str());
+    EXPECT_EQ(field.fontsShared, 0);
+    EXPECT_EQ(field.height, menutest::kFontHeight);
+    field.setCapacity(64);
+    field.setBox(0, 0, 100, 20);
+    field.insertChar('!');
+    field.insertChar('"');
+    EXPECT_STREQ(field.getText(), "!\"");
+
+    TextField shared;
+    shared.addFont(&normal);
+    EXPECT_EQ(shared.fontsShared, 1);
+    EXPECT_EQ(shared.height, menutest::kFontHeight);
+}
+
+}  // namespace
