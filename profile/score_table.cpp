@@ -96,7 +96,6 @@ int ScoreTable::writeFile(const char* path) const {
         std::memcpy(row, entries[i].name, sizeof(entries[i].name));
         putInt32(row + 256, entries[i].score);
     }
-    return platform::writeFileAtomically(platform::resolvePath(path), data.data(), data.size())
-               ? 1
-               : 0;
+    return platform::writeFileAtomically(platform::resolvePath(path), data.data(), data.size()) ? 1
+                                                                                                : 0;
 }

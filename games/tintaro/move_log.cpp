@@ -33,8 +33,7 @@ bool MoveLog::save(const char* fileName) const {
         putInt32(data, at(i)->ring);
         putInt32(data, at(i)->direction);
     }
-    return platform::writeFileAtomically(platform::resolvePath(fileName), data.data(),
-                                         data.size());
+    return platform::writeFileAtomically(platform::resolvePath(fileName), data.data(), data.size());
 }
 
 std::vector<MoveRecord> MoveLog::readFile(const char* fileName) {

@@ -49,8 +49,7 @@ TEST_F(Rules, NewGameStartsFromTheStartLayoutWithNothingEarned) {
     ASSERT_NE(game.highScores.entries, nullptr);
     EXPECT_EQ(game.highScores.count, 20);
 
-    const std::map<char, int> expected{{'M', 8}, {'Y', 8}, {'C', 8},
-                                       {'B', 2}, {'R', 2}, {'G', 2}};
+    const std::map<char, int> expected{{'M', 8}, {'Y', 8}, {'C', 8}, {'B', 2}, {'R', 2}, {'G', 2}};
     EXPECT_EQ(colourCounts(board(game)), expected);
     EXPECT_EQ(colourCounts(kSolvedBoard), expected);
 
