@@ -67,9 +67,9 @@ TEST_F(Roster, ProfilesAreWrittenAndReadBack) {
 
 TEST_F(Roster, LongTextsAreCutToTheirFields) {
     const std::string seventy(70, 'n');
-    folder.write("options.ini", "[Player1]\nname=" + seventy + "\naddress=" +
-                                    std::string(100, 'a') + "\nemail=" + std::string(200, 'e') +
-                                    "\nsend=Yes\n");
+    folder.write("options.ini", "[Player1]\nname=" + seventy +
+                                    "\naddress=" + std::string(100, 'a') +
+                                    "\nemail=" + std::string(200, 'e') + "\nsend=Yes\n");
     roster.readProfile(0);
     EXPECT_EQ(std::string(roster.profiles[0].name), seventy.substr(0, 63));
     EXPECT_EQ(std::strlen(roster.profiles[0].address), 63u);

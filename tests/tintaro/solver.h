@@ -43,8 +43,7 @@ public:
         int total = 0;
         for (int r = 0; r < tintaro::kRings; ++r)
             for (int k = 0; k < tintaro::kRingSize; ++k)
-                if (std::strchr(tintaro::ringAccepted[r], cells[tintaro::ringCells[r][k]]))
-                    ++total;
+                if (std::strchr(tintaro::ringAccepted[r], cells[tintaro::ringCells[r][k]])) ++total;
         return total;
     }
 
@@ -108,7 +107,8 @@ private:
         for (int i = 0; i < tintaro::kCells; ++i) scratch_.cells[i] = static_cast<char>(i);
         for (const Click& c : clicks) scratch_.rotateRing(c.first, c.second);
         Macro m{};
-        for (int i = 0; i < tintaro::kCells; ++i) m.perm[static_cast<size_t>(i)] = scratch_.cells[i];
+        for (int i = 0; i < tintaro::kCells; ++i)
+            m.perm[static_cast<size_t>(i)] = scratch_.cells[i];
         m.clicks = clicks;
         macros_.push_back(std::move(m));
     }
