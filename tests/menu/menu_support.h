@@ -14,13 +14,14 @@ using fwtest::Rgb;
 
 constexpr int kFontHeight = 10;
 
-// The colour of glyph i: never pure blue, different for every glyph.
-inline Rgb glyphColour(int i) {
-    return {(i / 64 + 1) * 64, (i % 64) * 4, 0};
+// The colour of glyph i: never pure blue, different for every glyph; fonts drawn in
+// different inks differ in their blue part (a multiple of 8 below 255).
+inline Rgb glyphColour(int i, int ink = 0) {
+    return {(i / 64 + 1) * 64, (i % 64) * 4, ink};
 }
 
-inline std::uint16_t glyphPixel(int i) {
-    const Rgb c = glyphColour(i);
+inline std::uint16_t glyphPixel(int i, int ink = 0) {
+    const Rgb c = glyphColour(i, ink);
     return fwtest::rgb565(c.r, c.g, c.b);
 }
 
@@ -31,9 +32,9 @@ struct FontStrip {
 
 // Writes a font picture: a blue gap of `gap` columns before each glyph of widths[i]
 // columns. Row 0 of every glyph is blue (a transparent pixel); the other rows carry the
-// glyph's colour. trailingGap 0 makes the last glyph touch the right edge.
+// glyph's colour in the given ink. trailingGap 0 makes the last glyph touch the right edge.
 inline FontStrip writeFont(const std::string& path, const std::vector<int>& widths, int gap = 1,
-                           int trailingGap = 1) {
+                           int trailingGap = 1, int ink = 0) {
     FontStrip strip;
     std::vector<int> owner;  // glyph index per column, -1 for blue
     for (std::size_t i = 0; i < widths.size(); ++i) {
@@ -46,7 +47,7 @@ inline FontStrip writeFont(const std::string& path, const std::vector<int>& widt
     fwtest::writeBmp(path, strip.width, kFontHeight, [&](int x, int y) {
         const int g = owner[static_cast<std::size_t>(x)];
         if (g < 0 || y == 0) return Rgb{0, 0, 255};
-        return glyphColour(g);
+        return glyphColour(g, ink);
     });
     return strip;
 }
