@@ -7,7 +7,9 @@
 #include <string>
 
 #include "menu_support.h"
+#include "qv/qv.h"
 #include "shell/keyboard_queue.h"
+#include "shell/timer_service.h"
 #include "support/temp_dir.h"
 
 using menutest::glyphPixel;
@@ -252,6 +254,49 @@ TEST_F(TextFieldTest, OwnedFontsComeFromFiles) {
     shared.addFont(&normal);
     EXPECT_EQ(shared.fontsShared, 1);
     EXPECT_EQ(shared.height, menutest::kFontHeight);
+}
+
+}  // namespace
+
+namespace {
+
+// Presents frames until the framework clock has moved past `ms`; the headless timer ticks
+// once per presented frame.
+bool advanceClockPast(int ms) {
+    for (int i = 0; i < 1000 && getTimerClockMs() <= ms; ++i) QVFlip();
+    return getTimerClockMs() > ms;
+}
+
+TEST_F(TextFieldTest, CaretChangesPhaseEvery500Milliseconds) {
+    ASSERT_EQ(startTimerService(), 0);
+    IDirectDrawSurface* target = fwtest::makeSurface(800, 100);
+    ASSERT_NE(target, nullptr);
+    const std::string caretFile = dir.str() + "/caret.bmp";
+    fwtest::writeSolidBmp(caretFile, 4, 10, {255, 255, 255});
+    const std::uint16_t white = fwtest::rgb565(255, 255, 255);
+    TextField field;
+    makeEntry(field);
+    field.setCaret(caretFile.c_str());
+    auto caretShown = [&] {
+        fwtest::fillRect(target, 0, 0, 800, 100, kPaper);
+        field.setBox(50, 20, 580, 26);
+        field.draw(target);
+        return !menutest::columnsWithPixel(target, 25, 40, 700, white).empty();
+    };
+    ASSERT_TRUE(advanceClockPast(0));
+    // The first draw past the caret's start time changes phase and sets the next at +500.
+    const int before = getTimerClockMs();
+    const bool first = caretShown();
+    const int next = field.caret->frameClock;
+    EXPECT_GE(next, before + 500);
+    EXPECT_LE(next, getTimerClockMs() + 500);
+    EXPECT_EQ(caretShown(), first);
+    ASSERT_TRUE(advanceClockPast(next - 20));
+    EXPECT_EQ(caretShown(), first);
+    ASSERT_TRUE(advanceClockPast(next));
+    EXPECT_NE(caretShown(), first);
+    stopTimerService();
+    target->Release();
 }
 
 }  // namespace
