@@ -81,18 +81,18 @@ void HallOfFameDialog::createLists() {
     purpleFont = loadHallFont("..\\HallPurpleFont.bmp");
     addImageFile("..\\HallOfFameScreen.bmp", nullptr);
 
-    struct Spec {
+    struct Placement {
         const char* name;
         int x, y;
         const char* file;
     };
-    static const Spec kButtons[] = {{"upload", 552, 88, "..\\UploadButton.bmp"},
-                                    {"clear", 552, 149, "..\\ClearScores.bmp"},
-                                    {"back", 595, 220, "..\\backbutton.bmp"}};
-    for (const Spec& spec : kButtons) {
-        Button* button = new Button(spec.x, spec.y);
-        button->setName(spec.name);
-        button->loadStrip(spec.file, 2, 0);
+    static const Placement kButtons[] = {{"upload", 552, 88, "..\\UploadButton.bmp"},
+                                         {"clear", 552, 149, "..\\ClearScores.bmp"},
+                                         {"back", 595, 220, "..\\backbutton.bmp"}};
+    for (const Placement& place : kButtons) {
+        Button* button = new Button(place.x, place.y);
+        button->setName(place.name);
+        button->loadStrip(place.file, 2, 0);
         addButton(button);
     }
     addDefaultButton();

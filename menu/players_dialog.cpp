@@ -54,21 +54,21 @@ void PlayersDialog::createLists() {
     hFont = loadFont("..\\h_font.bmp", 3);
     addImageFile("..\\PlayerInfo.bmp", nullptr);
 
-    struct Spec {
+    struct Placement {
         const char* name;
         int x, y;
         const char* file;
     };
     // "BackButton.bmp" comes from the current folder, the selected game's.
-    static const Spec kButtons[] = {{"enter", 474, 471, "..\\EnterButton.bmp"},
-                                    {"remove", 360, 471, "..\\RemoveButton.bmp"},
-                                    {"back", 608, 489, "BackButton.bmp"},
-                                    {"yesno", 37, 486, "..\\yesno.bmp"}};
-    for (const Spec& spec : kButtons) {
-        Button* button = new Button(spec.x, spec.y);
-        button->setName(spec.name);
-        button->loadStrip(spec.file, 2, 0);
-        if (std::strcmp(spec.name, "yesno") == 0) {
+    static const Placement kButtons[] = {{"enter", 474, 471, "..\\EnterButton.bmp"},
+                                         {"remove", 360, 471, "..\\RemoveButton.bmp"},
+                                         {"back", 608, 489, "BackButton.bmp"},
+                                         {"yesno", 37, 486, "..\\yesno.bmp"}};
+    for (const Placement& place : kButtons) {
+        Button* button = new Button(place.x, place.y);
+        button->setName(place.name);
+        button->loadStrip(place.file, 2, 0);
+        if (std::strcmp(place.name, "yesno") == 0) {
             button->setSingleImage(1);
             button->setMarkDirty(1);
         }
