@@ -18,4 +18,6 @@ void loadPublisherSite() {
     if (n == 0) std::strcpy(site, kDefaultSite);
 }
 
-const char* publisherSite() { return site; }
+const char* publisherSite() {
+    return site;
+}

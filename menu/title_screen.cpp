@@ -1,0 +1,231 @@
+#include "menu/title_screen.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "framework/dialog_screen.h"
+#include "framework/dirty_rect_manager.h"
+#include "framework/mouse_cursor.h"
+#include "framework/screen_manager.h"
+#include "menu/bitmap_font.h"
+#include "menu/hall_of_fame_dialog.h"
+#include "menu/players_dialog.h"
+#include "menu/text_field.h"
+#include "profile/player_roster.h"
+#include "shell/shell_state.h"
+
+TitleScreen titleScreen;
+
+namespace {
+
+struct Placed {
+    const char* name;
+    const char* file;
+    int x, y;
+};
+const Placed kButtons[] = {
+    {"HowToPlay", "HowToPlayButton.bmp", 52, 296},
+    {"Play", "PlayButton.bmp", 636, 296},
+    {"HighScores", "HighScoresButton.bmp", 52, 365},
+    {"Menu", "MenuButton.bmp", 636, 365},
+    {"Credits", "CreditsButton.bmp", 52, 435},
+    {"Exit", "ExitButton.bmp", 636, 435},
+    {"Players", "PlayersButton.bmp", 280, 318},
+    {"SFX", "sfx.bmp", 52, 505},
+    {"Music", "music.bmp", 106, 505},
+};
+
+const int kFieldBoxes[TitleScreen::kPlayers][2] = {{239, 378}, {408, 378}, {238, 420}, {408, 420},
+                                                   {238, 464}, {408, 464}, {238, 510}, {408, 510}};
+constexpr int kFieldWidth = 150, kFieldHeight = 30;
+
+const char* kOptions = "..\\options.ini";
+
+// The roster the title screen and the players page share.
+PlayerRoster roster;
+
+}  // namespace
+
+TitleScreen::TitleScreen()
+    : selectedGame(nullptr),
+      normalFont(nullptr),
+      selectedFont(nullptr),
+      nameFields{},
+      currentPlayer(0),
+      sfxOn(1),
+      musicOn(1) {
+    setName("title");
+}
+
+TitleScreen::~TitleScreen() {
+    TitleScreen::leave();
+}
+
+void TitleScreen::enter(IDirectDraw* dd, IDirectDrawSurface* back) {
+    if (selectedGame) SetCurrentDirectoryA(selectedGame->folder);
+    SetCurrentDirectoryA(".\\title");
+    Screen::enter(dd, back);
+    workingImage = addImage("titlebackground.bmp");
+    pristineImage = addImage("titlebackground.bmp");
+    if (workingImage) setWorkingBackground(workingImage->getSurface());
+    if (pristineImage) setPristineBackground(pristineImage->getSurface());
+    dirtyRects.refreshAll();
+    SetCurrentDirectoryA("..");
+
+    for (const Placed& p : kButtons) {
+        Button* button = new Button(p.x, p.y);
+        button->setName(p.name);
+        button->loadStrip(p.file, 2, 0);
+        const bool isSfx = std::strcmp(p.name, "SFX") == 0;
+        if (isSfx || std::strcmp(p.name, "Music") == 0) {
+            button->setSingleImage(1);
+            char answer[10] = {};
+            GetPrivateProfileStringA("setup", p.name, "Y", answer, sizeof answer, kOptions);
+            int& on = isSfx ? sfxOn : musicOn;
+            on = answer[0] == 'N' ? 0 : 1;
+            if (!on) button->swapImages();
+        }
+        addButton(button);
+    }
+
+    normalFont = new BitmapFont;
+    normalFont->load("n_font.bmp");
+    selectedFont = new BitmapFont;
+    selectedFont->load("h_font.bmp");
+    for (int i = 0; i < kPlayers; ++i) {
+        TextField* field = new TextField;
+        field->setCapacity(64);
+        field->addFont(normalFont);
+        field->addFont(selectedFont);
+        field->setCaret("blockcursor.bmp");
+        field->setOrigin(0, 0);
+        field->setFocus(0);
+        field->setEditable(0);
+        field->setBox(kFieldBoxes[i][0], kFieldBoxes[i][1], kFieldWidth, kFieldHeight);
+        nameFields[i] = field;
+    }
+
+    roster.setPath(kOptions);
+    currentPlayer = roster.readCurrentId();
+    for (int i = 0; i < kPlayers; ++i) {
+        roster.readProfile(i);
+        nameFields[i]->setText(roster.profiles[i].name);
+    }
+    previousButtons = -1;
+}
+
+void TitleScreen::leave() {
+    Screen::leave();
+    for (TextField*& field : nameFields) {
+        delete field;
+        field = nullptr;
+    }
+    delete normalFont;
+    delete selectedFont;
+    normalFont = selectedFont = nullptr;
+}
+
+void TitleScreen::toggle(const char* buttonName, const char* key, int& on) {
+    if (!buttonList->wasClicked(buttonName)) return;
+    if (Button* button = buttonList->find(buttonName)) button->swapImages();
+    on = 1 - on;
+    WritePrivateProfileStringA("setup", key, on ? "Y" : "N", kOptions);
+}
+
+bool TitleScreen::showPage(const char* file) {
+    DialogScreen* page = new DialogScreen;
+    page->createLists();
+    page->addImageFile(file, nullptr);
+    page->addDefaultButton();
+    page->setPosition(53, 18);
+    char result[256] = {};
+    if (!page->run(result, nullptr)) return false;
+    delete page;
+    dirtyRects.refreshAll();
+    return true;
+}
+
+bool TitleScreen::showHallOfFame() {
+    HallOfFameDialog* hall = new HallOfFameDialog;
+    hall->setGame(selectedGame);
+    hall->createLists();
+    hall->setPosition(53, 18);
+    char result[256] = {};
+    if (!hall->run(result, nullptr)) return false;
+    delete hall;
+    dirtyRects.refreshAll();
+    return true;
+}
+
+bool TitleScreen::showPlayers() {
+    roster.setPath(kOptions);
+    PlayersDialog* players = new PlayersDialog(&roster);
+    players->createLists();
+    players->setPosition(53, 18);
+    players->setProfile(&roster.profiles[roster.currentId]);
+    char result[256] = {};
+    if (!players->run(result, nullptr)) return false;
+    delete players;
+    for (int i = 0; i < kPlayers; ++i) {
+        roster.writeProfile(i, reinterpret_cast<const char*>(&roster.profiles[i]));
+        nameFields[i]->setText(roster.profiles[i].name);
+    }
+    dirtyRects.refreshAll();
+    return true;
+}
+
+void TitleScreen::startGame() {
+    SetCurrentDirectoryA("..");
+    char menuFolder[256] = {};
+    GetCurrentDirectoryA(sizeof menuFolder, menuFolder);
+    if (selectedGame)
+        ShellExecuteA(nullptr, "open", selectedGame->program, menuFolder, selectedGame->folder,
+                      SW_SHOWNORMAL);
+}
+
+int TitleScreen::update(int) {
+    int x = 0, y = 0, buttons = 0;
+    mouseCursor.getState(&x, &y, &buttons, nullptr, nullptr);
+    buttonList->handleMouse(x, y, buttons);
+    buttonList->redrawAll();
+
+    if (buttons != previousButtons && (buttons & 1)) {
+        for (int i = 0; i < kPlayers; ++i) {
+            nameFields[i]->click(x, y);
+            if (nameFields[i]->selected) {
+                currentPlayer = i;
+                roster.writeCurrentId(i);
+            }
+        }
+    }
+    previousButtons = buttons;
+    for (TextField* field : nameFields) {
+        field->draw(::backBuffer);
+        dirtyRects.queueRect(field->x, field->y, field->width, field->height, DIRTY_ONESHOT,
+                             DIRTY_RESTORE);
+    }
+    nameFields[currentPlayer >= 0 && currentPlayer < kPlayers ? currentPlayer : 0]->setSelected(1);
+
+    toggle("SFX", "SFX", sfxOn);
+    toggle("Music", "Music", musicOn);
+    if (buttonList->wasClicked("Credits") && !showPage(".\\title\\Credits.bmp")) return 7;
+    if (buttonList->wasClicked("HowToPlay") && !showPage(".\\title\\HowToPlay.bmp")) return 7;
+    if (buttonList->wasClicked("HighScores") && !showHallOfFame()) return 7;
+    if (buttonList->wasClicked("Players") && !showPlayers()) return 7;
+    if (buttonList->wasClicked("Play")) {
+        startGame();
+        return 7;
+    }
+    if (buttonList->wasClicked("Menu")) {
+        SetCurrentDirectoryA("..");
+        screenManager.selectScreen("Gatefold");
+        return 1;
+    }
+    if (buttonList->wasClicked("Exit")) return 7;
+    return present() ? 1 : 0;
+}
+
+int TitleScreen::present() {
+    if (buttonList) buttonList->redrawAll();
+    return Screen::present();
+}
