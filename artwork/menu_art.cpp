@@ -97,6 +97,7 @@ void drawRoundBody(Canvas& c, double cx, double cy, double r, Rgb colour, bool l
     cairo_t* cr = c.cr();
     const Rgb base = lit ? lighter(colour, 0.25) : colour;
     cairo_save(cr);
+    cairo_new_path(cr);
     cairo_arc(cr, cx + 0.8, cy + 1.6, r, 0, 2 * M_PI);
     cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.35);
     cairo_fill(cr);
@@ -148,6 +149,7 @@ void drawRingEmblem(Canvas& c, double cx, double cy, double scale) {
     // The colours each ring accepts, in strip order (M C Y R G B).
     const int accepted[3][3] = {{1, 5, 4}, {2, 3, 4}, {0, 3, 5}};
     for (int k = 0; k < 3; ++k) {
+        cairo_new_path(cr);
         cairo_set_line_width(cr, track + 4);
         cairo_arc(cr, rx[k], ry[k], r, 0, 2 * M_PI);
         cairo_set_source_rgba(cr, 0.1, 0.12, 0.3, 0.10);
@@ -179,6 +181,7 @@ void drawRingEmblem(Canvas& c, double cx, double cy, double scale) {
             placed[count][0] = x;
             placed[count][1] = y;
             ++count;
+            cairo_new_path(cr);
             drawChip(c, accepted[k][i % 3], x, y, chip);
         }
     }
@@ -207,7 +210,10 @@ bool writeListBackground(const std::string& folder) {
     c.text("Pick a game: click its picture to open its title screen.", "DejaVu Sans 12", 34, 88, 0,
            0, palette::ink);
     // A few chips as a garnish beside the name.
-    for (int f = 0; f < 6; ++f) drawChip(c, f, 300 + f * 36, 48, 13);
+    for (int f = 0; f < 6; ++f) {
+        cairo_new_path(c.cr());
+        drawChip(c, f, 322 + f * 36, 48, 13);
+    }
     // The page controls: arrows at the ends, the page number between them, and the
     // information and exit buttons below.
     drawPanel(c, 626, 10, 168, 124, 16);
@@ -339,14 +345,14 @@ bool writeInfoPage(const std::string& folder) {
         "<b>Hall of fame.</b> The twenty best scores of the game. Upload sends the best one "
         "to our web site through your browser; Clear empties the table.\n\n"
         "<b>More games.</b> The slot after the last game opens our web site.";
-    c.text(body, "DejaVu Sans 11", 56, 104, 610, 0, palette::ink);
+    c.text(body, "DejaVu Sans 11", 56, 104, 600, 0, palette::ink);
     c.text("Back to the list", "DejaVu Sans 8.5", 672, 414, 122, 1, darker(palette::sky, 0.6));
-    drawRingEmblem(c, 700, 270, 0.55);
+    drawRingEmblem(c, 590, 372, 0.45);
     return save(c, folder, "infoscreen.bmp", false);
 }
 
 bool writeBackButton(const std::string& folder, const char* name, Rgb matte) {
-    return labelStrip(folder, name, 88, 40, 2, "Back", palette::button, kLabelFont, matte);
+    return labelStrip(folder, name, 88, 36, 2, "Back", palette::button, kLabelFont, matte);
 }
 
 // ---- Hall of fame ----------------------------------------------------------------------
@@ -369,15 +375,13 @@ bool writeHallPage(const std::string& folder) {
     const int nameX[2] = {56, 387}, scoreX[2] = {256, 587};
     const int bandX[2] = {40, 374}, bandW[2] = {328, 302};
     for (int col = 0; col < 2; ++col) {
-        c.text("Player", "DejaVu Sans Bold 9", nameX[col], 250, 0, 0, darker(palette::sky, 0.6));
-        c.text("Score", "DejaVu Sans Bold 9", scoreX[col], 250, 0, 0, darker(palette::sky, 0.6));
+        c.text("Player", "DejaVu Sans Bold 9", nameX[col], 256, 0, 0, darker(palette::sky, 0.6));
+        c.text("Score", "DejaVu Sans Bold 9", scoreX[col], 256, 0, 0, darker(palette::sky, 0.6));
         for (int row = 0; row < 10; ++row) {
             const double y = kHallFirstRow + kHallRowStep * row - 3;
             cairo_rectangle(cr, bandX[col], y, bandW[col], kHallRowStep);
             c.setColour(row % 2 == 0 ? kLavender : kWhite);
             cairo_fill(cr);
-            c.text(std::to_string(col * 10 + row + 1), "DejaVu Sans 7", bandX[col] + 1, y + 8, 14,
-                   2, darker(palette::sky, 0.45));
         }
         cairo_rectangle(cr, bandX[col] + 0.5, kHallFirstRow - 2.5, bandW[col] - 1,
                         kHallRowStep * 10 - 1);
@@ -401,7 +405,8 @@ bool writePlayerPage(const std::string& folder) {
         "of fame. Address and e-mail travel only with a score you upload, and only when "
         "sending is switched on below.\n"
         "Click a box to type in it; Tab or Enter moves to the next one.",
-        "DejaVu Sans 10.5", 36, 84, 620, 0, palette::ink);
+        "DejaVu Sans 10.5", 36, 84, 520, 0, palette::ink);
+    drawRingEmblem(c, 612, 104, 0.42);
     // The fields write at screen (50, 270), (50, 336) and (50, 404), 580 wide: page
     // coordinates three pixels left of the page's edge.
     struct Field {
@@ -410,15 +415,16 @@ bool writePlayerPage(const std::string& folder) {
     } fields[] = {{"Name", 252}, {"Address", 318}, {"E-mail", 386}};
     for (const Field& f : fields) {
         c.text(f.label, "DejaVu Sans Bold 10", 14, f.top - 22, 0, 0, darker(palette::button, 0.3));
-        c.roundedRect(0, f.top - 2, 584, 30, 6);
+        // The strip runs out of the page's left edge, where the text begins.
+        c.roundedRect(-12, f.top - 2, 596, 30, 6);
         c.setColour(kFieldPaper);
         cairo_fill_preserve(cr);
         c.setColour(darker(palette::sky, 0.3));
         cairo_set_line_width(cr, 1.5);
         cairo_stroke(cr);
     }
-    c.text("Send my address and e-mail with uploaded scores:", "DejaVu Sans Bold 10", 37, 462, 0, 0,
-           darker(palette::button, 0.3));
+    c.text("Send my address and e-mail\nwith uploaded scores:", "DejaVu Sans Bold 10", 37, 446, 0,
+           0, darker(palette::button, 0.3));
     return save(c, folder, "PlayerInfo.bmp", true, palette::paper);
 }
 
@@ -468,7 +474,7 @@ bool writeTitleBackground(const std::string& folder) {
     c.text("Turn the rings until each holds only its own colours.", "DejaVu Sans 12", 336, 166, 0,
            0, palette::ink);
     // The players' corner: the Players button on top, the eight names below it.
-    drawPanel(c, 222, 306, 356, 248, 18, 0.85);
+    drawPanel(c, 222, 306, 356, 258, 18, 0.85);
     for (const auto& box : kNameBoxes) {
         c.roundedRect(box[0] - 5, box[1], 155, 30, 6);
         c.setColour(kFieldPaper);
@@ -477,7 +483,7 @@ bool writeTitleBackground(const std::string& folder) {
         cairo_set_line_width(cr, 1.2);
         cairo_stroke(cr);
     }
-    c.text("Click a name to play as that player.", "DejaVu Sans 8.5", 222, 541, 356, 1,
+    c.text("Click a name to play as that player.", "DejaVu Sans 8.5", 222, 545, 356, 1,
            darker(palette::sky, 0.6));
     return save(c, folder, "title/titlebackground.bmp", false);
 }
