@@ -1,11 +1,13 @@
 // The artwork generator: writes every picture and sound of the installed folders.
 // Run at build time; the output is the same, byte for byte, on every run.
 //   artgen STAGE_FOLDER SOUNDFONT
-// writes the game folder STAGE_FOLDER/Tintaro and the shell test program's STAGE_FOLDER/ShellDemo.
+// writes the menu's pictures into STAGE_FOLDER, the game folder STAGE_FOLDER/Tintaro and the
+// shell test program's STAGE_FOLDER/ShellDemo.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "menu_art.h"
 #include "shell_demo_art.h"
 #include "sounds.h"
 #include "tintaro_art.h"
@@ -27,6 +29,8 @@ int main(int argc, char** argv) {
     if (!art::writeShellDemoPictures(demo)) return 1;
 
     if (!art::writeTintaroPictures(game)) return 1;
+    if (!art::writeTintaroTitlePictures(game)) return 1;
+    if (!art::writeMenuPictures(stage)) return 1;
     if (!art::makeClick().writeWav(game + "/sounds/Click.wav")) return 1;
     if (!art::makeBell().writeWav(game + "/sounds/Bell.wav")) return 1;
     art::Sound music = art::makeMusic(soundFont);

@@ -1,0 +1,303 @@
+// The generated menu pictures: every file each screen loads is written where it is
+// loaded from, the fonts read back with all their glyphs, and the pictures fit the
+// places the screens put them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "framework/framework_support.h"
+#include "framework/surface_utils.h"
+#include "menu/bitmap_font.h"
+#include "qv/qv.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+[[maybe_unused]] ::testing::Environment* const g_display =
+    ::testing::AddGlobalTestEnvironment(new fwtest::DisplayEnvironment);
+
+const std::string kArtgen = std::string(STUDIO_BINARY_DIR) + "/artwork/artgen";
+const std::string kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+int runArtgen(const std::string& stage) {
+    const std::string command = "'" + kArtgen + "' '" + stage + "' '" + kSoundFont + "'";
+    return std::system(command.c_str());
+}
+
+std::string slurp(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct Size {
+    int w = 0, h = 0;
+};
+
+struct Rect {
+    int x, y, w, h;
+    bool inside(const Rect& outer) const {
+        return x >= outer.x && y >= outer.y && x + w <= outer.x + outer.w &&
+               y + h <= outer.y + outer.h;
+    }
+    bool overlaps(const Rect& o) const {
+        return x < o.x + o.w && o.x < x + w && y < o.y + o.h && o.y < y + h;
+    }
+};
+
+class MenuArtwork : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        stage = new testsupport::TempDir;
+        generated = runArtgen(stage->str()) == 0;
+    }
+    static void TearDownTestSuite() {
+        delete stage;
+        stage = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(generated) << "artgen failed or is not built: " << kArtgen;
+    }
+
+    static std::string menuFile(const std::string& name) { return stage->str() + "/" + name; }
+    static std::string gameFile(const std::string& name) {
+        return stage->str() + "/Tintaro/" + name;
+    }
+    static Size sizeOf(const std::string& path) {
+        Size s;
+        IDirectDrawSurface* surface = QVLoadBitmap(path.c_str());
+        if (!surface) return s;
+        getSurfaceSize(surface, &s.w, &s.h);
+        surface->Release();
+        return s;
+    }
+    // One image of an n-image strip laid side by side.
+    static Size frameOf(const std::string& path, int images) {
+        Size s = sizeOf(path);
+        EXPECT_EQ(s.w % images, 0) << path << " does not split into " << images << " images";
+        s.w /= images;
+        return s;
+    }
+    static Rect placed(const std::string& path, int images, int x, int y) {
+        const Size s = frameOf(path, images);
+        return {x, y, s.w, s.h};
+    }
+
+    static testsupport::TempDir* stage;
+    static bool generated;
+};
+
+testsupport::TempDir* MenuArtwork::stage = nullptr;
+bool MenuArtwork::generated = false;
+
+TEST_F(MenuArtwork, EveryPictureIsWhereItsScreenLoadsIt) {
+    // The list, its information page, the hall of fame and the players page read these
+    // from the menu folder (the hall and players page as "..\\" from the game folder).
+    for (const char* name : {"background.bmp",  "PageArrowsLeft.bmp",   "PageArrowsRight.bmp",
+                             "Info.bmp",        "SmallExit.bmp",        "GameButton.bmp",
+                             "PageNumbers.bmp", "CollectButton.bmp",    "infoscreen.bmp",
+                             "backbutton.bmp",  "HallOfFameScreen.bmp", "UploadButton.bmp",
+                             "ClearScores.bmp", "HallBlackFont.bmp",    "HallPurpleFont.bmp",
+                             "PlayerInfo.bmp",  "EnterButton.bmp",      "RemoveButton.bmp",
+                             "yesno.bmp",       "n_font.bmp",           "h_font.bmp",
+                             "blockcursor.bmp"}) {
+        EXPECT_GT(sizeOf(menuFile(name)).w, 0) << name;
+    }
+    // The title screen and the players page's back button read these from the game folder.
+    for (const char* name :
+         {"GatefoldButton.bmp", "title/titlebackground.bmp", "title/Credits.bmp",
+          "title/HowToPlay.bmp", "HowToPlayButton.bmp", "PlayButton.bmp", "HighScoresButton.bmp",
+          "MenuButton.bmp", "CreditsButton.bmp", "ExitButton.bmp", "PlayersButton.bmp", "sfx.bmp",
+          "music.bmp", "n_font.bmp", "h_font.bmp", "blockcursor.bmp", "BackButton.bmp"}) {
+        EXPECT_GT(sizeOf(gameFile(name)).w, 0) << name;
+    }
+    // Each folder holds one spelling of the back button, so the case-blind lookup of
+    // the other spelling cannot pick a picture made for the other place.
+    EXPECT_FALSE(std::filesystem::exists(menuFile("BackButton.bmp")));
+    EXPECT_FALSE(std::filesystem::exists(gameFile("backbutton.bmp")));
+}
+
+TEST_F(MenuArtwork, SameBytesOnEveryRun) {
+    testsupport::TempDir again;
+    ASSERT_EQ(runArtgen(again.str()), 0);
+    int compared = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(stage->path())) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".bmp") continue;
+        const auto relative = std::filesystem::relative(entry.path(), stage->path());
+        EXPECT_EQ(slurp(entry.path()), slurp(again.path() / relative)) << relative;
+        ++compared;
+    }
+    EXPECT_GT(compared, 40);
+}
+
+TEST_F(MenuArtwork, FontsReadBackWithAllGlyphsAndFitTheirBoxes) {
+    struct Font {
+        std::string path;
+        int maxHeight;  // the box or row the font is written in
+    } fonts[] = {{menuFile("n_font.bmp"), 26},        {menuFile("h_font.bmp"), 26},
+                 {gameFile("n_font.bmp"), 30},        {gameFile("h_font.bmp"), 30},
+                 {menuFile("HallBlackFont.bmp"), 26}, {menuFile("HallPurpleFont.bmp"), 26}};
+    for (const Font& f : fonts) {
+        BitmapFont font;
+        ASSERT_EQ(font.load(f.path.c_str()), 1) << f.path;
+        EXPECT_GE(font.glyphHeight, 18) << f.path;
+        EXPECT_LE(font.glyphHeight, f.maxHeight) << f.path;
+        for (int i = 0; i < BitmapFont::kGlyphCount; ++i) {
+            EXPECT_GT(font.glyphs[i].width, 0) << f.path << " glyph " << i + 33;
+            // Narrow marks are narrow and wide letters wide: no glyph swallowed its neighbour.
+            EXPECT_LT(font.glyphs[i].width, 2 * font.glyphHeight) << f.path << " glyph " << i + 33;
+        }
+        const auto width = [&](char ch) { return font.glyphs[ch - 33].width; };
+        EXPECT_LT(width('.'), width('M')) << f.path;
+        EXPECT_LT(width('!'), width('W')) << f.path;
+        // A glyph in parts still reads as one glyph of its full width.
+        EXPECT_GT(width('"'), width('\'')) << f.path;
+        EXPECT_GT(width('%'), width('o')) << f.path;
+        // A typical name fits a title-screen box.
+        EXPECT_LT(font.textWidth("Player 8"), 150) << f.path;
+    }
+    // The menu's and the game's copies are the same fonts.
+    EXPECT_EQ(slurp(menuFile("n_font.bmp")), slurp(gameFile("n_font.bmp")));
+    EXPECT_EQ(slurp(menuFile("h_font.bmp")), slurp(gameFile("h_font.bmp")));
+}
+
+TEST_F(MenuArtwork, ListPicturesFitTheGrid) {
+    EXPECT_EQ(sizeOf(menuFile("background.bmp")).w, 800);
+    EXPECT_EQ(sizeOf(menuFile("background.bmp")).h, 600);
+    const Size slot = frameOf(menuFile("GameButton.bmp"), 3);
+    // Game pictures and the collect picture are stamped under the frames, so same size.
+    EXPECT_EQ(sizeOf(gameFile("GatefoldButton.bmp")).w, slot.w);
+    EXPECT_EQ(sizeOf(gameFile("GatefoldButton.bmp")).h, slot.h);
+    EXPECT_EQ(sizeOf(menuFile("CollectButton.bmp")).w, slot.w);
+    EXPECT_EQ(sizeOf(menuFile("CollectButton.bmp")).h, slot.h);
+    const int xs[3] = {14, 271, 528}, ys[4] = {140, 247, 355, 461};
+    std::vector<Rect> slots;
+    for (int y : ys)
+        for (int x : xs) slots.push_back({x, y, slot.w, slot.h});
+    const Rect screen{0, 0, 800, 600};
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        EXPECT_TRUE(slots[i].inside(screen)) << "slot " << i + 1;
+        for (std::size_t j = i + 1; j < slots.size(); ++j)
+            EXPECT_FALSE(slots[i].overlaps(slots[j])) << "slots " << i + 1 << " and " << j + 1;
+    }
+    // The controls at the top right stay clear of each other and of the grid.
+    const std::vector<Rect> controls = {placed(menuFile("PageArrowsLeft.bmp"), 2, 638, 19),
+                                        placed(menuFile("PageArrowsRight.bmp"), 2, 739, 19),
+                                        placed(menuFile("Info.bmp"), 2, 637, 89),
+                                        placed(menuFile("SmallExit.bmp"), 2, 718, 89)};
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        EXPECT_TRUE(controls[i].inside(screen)) << "control " << i;
+        for (const Rect& s : slots) EXPECT_FALSE(controls[i].overlaps(s)) << "control " << i;
+        for (std::size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(controls[i].overlaps(controls[j])) << "controls " << i << ", " << j;
+    }
+    // Page numbers: ten equal digits; a two-digit number ending at 716 stays between
+    // the arrows.
+    const Size digits = sizeOf(menuFile("PageNumbers.bmp"));
+    EXPECT_EQ(digits.w % 10, 0);
+    const Rect number{716 - 2 * digits.w / 10, 30, 2 * digits.w / 10, digits.h};
+    EXPECT_FALSE(number.overlaps(controls[0]));
+    EXPECT_FALSE(number.overlaps(controls[1]));
+}
+
+TEST_F(MenuArtwork, GameFrameIsOpenInTheMiddleAndDrawnAtTheRim) {
+    IDirectDrawSurface* strip = QVLoadBitmap(menuFile("GameButton.bmp").c_str());
+    ASSERT_NE(strip, nullptr);
+    int w = 0, h = 0;
+    getSurfaceSize(strip, &w, &h);
+    const int blue = static_cast<int>(colourValue(strip, 0, 0, 255));
+    const int frame = w / 3;
+    for (int state = 0; state < 3; ++state) {
+        const int x0 = state * frame;
+        int open = 0, total = 0;
+        for (int y = h / 4; y < 3 * h / 4; ++y)
+            for (int x = x0 + frame / 4; x < x0 + 3 * frame / 4; ++x, ++total)
+                open += getPixel(strip, x, y) == blue;
+        EXPECT_EQ(open, total) << "state " << state << ": the game picture must show through";
+        // The middle of the top and left edges carries the frame.
+        bool topDrawn = false, leftDrawn = false;
+        for (int y = 0; y < 8; ++y) topDrawn |= getPixel(strip, x0 + frame / 2, y) != blue;
+        for (int x = x0; x < x0 + 8; ++x) leftDrawn |= getPixel(strip, x, h / 2) != blue;
+        EXPECT_TRUE(topDrawn) << "state " << state;
+        EXPECT_TRUE(leftDrawn) << "state " << state;
+    }
+    strip->Release();
+}
+
+TEST_F(MenuArtwork, DialogButtonsFallOnTheirPages) {
+    // The information page is centred; its back button is placed at (689, 370).
+    const Size info = sizeOf(menuFile("infoscreen.bmp"));
+    const Rect infoPage{(800 - info.w) / 2, (600 - info.h) / 2, info.w, info.h};
+    EXPECT_TRUE(placed(menuFile("backbutton.bmp"), 2, 689, 370).inside(infoPage));
+
+    // The hall of fame and players pages: buttons in page coordinates, pages at (53, 18).
+    const Size hall = sizeOf(menuFile("HallOfFameScreen.bmp"));
+    const Rect hallPage{0, 0, hall.w, hall.h};
+    EXPECT_TRUE(Rect({53, 18, hall.w, hall.h}).inside({0, 0, 800, 600}));
+    const std::vector<Rect> hallButtons = {placed(menuFile("UploadButton.bmp"), 2, 552, 88),
+                                           placed(menuFile("ClearScores.bmp"), 2, 552, 149),
+                                           placed(menuFile("backbutton.bmp"), 2, 595, 220)};
+    const Rect table{56, 275, 694 - 56, 26 * 10};
+    for (std::size_t i = 0; i < hallButtons.size(); ++i) {
+        EXPECT_TRUE(hallButtons[i].inside(hallPage)) << "hall button " << i;
+        EXPECT_FALSE(hallButtons[i].overlaps(table)) << "hall button " << i;
+        for (std::size_t j = i + 1; j < hallButtons.size(); ++j)
+            EXPECT_FALSE(hallButtons[i].overlaps(hallButtons[j]));
+    }
+    EXPECT_GE(hall.h, 275 + 26 * 9 + 20);
+
+    const Size players = sizeOf(menuFile("PlayerInfo.bmp"));
+    const Rect playersPage{0, 0, players.w, players.h};
+    EXPECT_TRUE(Rect({53, 18, players.w, players.h}).inside({0, 0, 800, 600}));
+    const std::vector<Rect> playerButtons = {placed(menuFile("EnterButton.bmp"), 2, 474, 471),
+                                             placed(menuFile("RemoveButton.bmp"), 2, 360, 471),
+                                             placed(gameFile("BackButton.bmp"), 2, 608, 489),
+                                             placed(menuFile("yesno.bmp"), 2, 37, 486)};
+    for (std::size_t i = 0; i < playerButtons.size(); ++i) {
+        EXPECT_TRUE(playerButtons[i].inside(playersPage)) << "players button " << i;
+        for (std::size_t j = i + 1; j < playerButtons.size(); ++j)
+            EXPECT_FALSE(playerButtons[i].overlaps(playerButtons[j])) << i << ", " << j;
+    }
+    // The e-mail field (screen 50, 404, 26 high, so page y 386) ends above the buttons.
+    EXPECT_LT(386 + 26, 471);
+
+    // Both information pages of the title screen fit the screen at (53, 18).
+    for (const char* name : {"title/Credits.bmp", "title/HowToPlay.bmp"}) {
+        const Size page = sizeOf(gameFile(name));
+        EXPECT_TRUE(Rect({53, 18, page.w, page.h}).inside({0, 0, 800, 600})) << name;
+    }
+}
+
+TEST_F(MenuArtwork, TitleButtonsAndNameBoxesDoNotCollide) {
+    const Size back = sizeOf(gameFile("title/titlebackground.bmp"));
+    EXPECT_EQ(back.w, 800);
+    EXPECT_EQ(back.h, 600);
+    struct Placed {
+        const char* file;
+        int x, y;
+    } buttons[] = {{"HowToPlayButton.bmp", 52, 296},
+                   {"PlayButton.bmp", 636, 296},
+                   {"HighScoresButton.bmp", 52, 365},
+                   {"MenuButton.bmp", 636, 365},
+                   {"CreditsButton.bmp", 52, 435},
+                   {"ExitButton.bmp", 636, 435},
+                   {"PlayersButton.bmp", 280, 318},
+                   {"sfx.bmp", 52, 505},
+                   {"music.bmp", 106, 505}};
+    std::vector<Rect> rects;
+    for (const Placed& b : buttons) rects.push_back(placed(gameFile(b.file), 2, b.x, b.y));
+    const int boxes[8][2] = {{239, 378}, {408, 378}, {238, 420}, {408, 420},
+                             {238, 464}, {408, 464}, {238, 510}, {408, 510}};
+    for (const auto& b : boxes) rects.push_back({b[0], b[1], 150, 30});
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        EXPECT_TRUE(rects[i].inside({0, 0, 800, 600})) << "element " << i;
+        for (std::size_t j = i + 1; j < rects.size(); ++j)
+            EXPECT_FALSE(rects[i].overlaps(rects[j])) << "elements " << i << " and " << j;
+    }
+}
+
+}  // namespace
