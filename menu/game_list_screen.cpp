@@ -188,8 +188,10 @@ int GameListScreen::update(int) {
         back->y -= info->originY;
         info->addButton(back);
         char result[256] = {};
-        if (!info->run(result, nullptr)) return 7;
+        // Quitting while the page is shown ends the menu; the page is freed either way.
+        const int closed = info->run(result, nullptr);
         delete info;
+        if (!closed) return 7;
         dirtyRects.refreshAll();
     }
     if (buttonList->wasClicked("left")) {

@@ -139,8 +139,10 @@ bool TitleScreen::showPage(const char* file) {
     page->addDefaultButton();
     page->setPosition(53, 18);
     char result[256] = {};
-    if (!page->run(result, nullptr)) return false;
+    // Quitting while the page is shown ends the menu; the page is freed either way.
+    const int closed = page->run(result, nullptr);
     delete page;
+    if (!closed) return false;
     dirtyRects.refreshAll();
     return true;
 }
@@ -151,8 +153,9 @@ bool TitleScreen::showHallOfFame() {
     hall->createLists();
     hall->setPosition(53, 18);
     char result[256] = {};
-    if (!hall->run(result, nullptr)) return false;
+    const int closed = hall->run(result, nullptr);
     delete hall;
+    if (!closed) return false;
     dirtyRects.refreshAll();
     return true;
 }
@@ -164,8 +167,9 @@ bool TitleScreen::showPlayers() {
     players->setPosition(53, 18);
     players->setProfile(&roster.profiles[roster.currentId]);
     char result[256] = {};
-    if (!players->run(result, nullptr)) return false;
+    const int closed = players->run(result, nullptr);
     delete players;
+    if (!closed) return false;
     for (int i = 0; i < kPlayers; ++i) {
         roster.writeProfile(i, reinterpret_cast<const char*>(&roster.profiles[i]));
         nameFields[i]->setText(roster.profiles[i].name);

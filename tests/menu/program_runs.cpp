@@ -207,4 +207,24 @@ TEST(GatefoldTitle, SwitchesAndTheCurrentPlayerAreWrittenAtOnce) {
     EXPECT_NE(options.find("playerid=2"), std::string::npos) << options;
 }
 
+TEST(GatefoldTitle, QuittingWhileAPageIsOpenEndsCleanly) {
+    // Esc while each modal page runs ends the menu with 0; under the sanitizer builds a page
+    // left undeleted would fail the run as a leak.
+    const std::vector<std::pair<int, int>> pages = {
+        {108, 390},  // hall of fame
+        {400, 340},  // players
+        {108, 460},  // credits
+    };
+    for (const auto& [x, y] : pages) {
+        MenuFolder menu(true);
+        auto run = menu.run("wait 5\n" + clickSlot(1) + click(x, y) + "key 1\nwait 10\n");
+        EXPECT_EQ(run.exitStatus, 0) << x << "," << y;
+        ASSERT_FALSE(run.transcript.empty());
+        EXPECT_EQ(run.transcript.back(), "exit\t0");
+    }
+    MenuFolder menu(false);
+    auto run = menu.run("wait 5\n" + click(670, 105) + "key 1\nwait 10\n");
+    EXPECT_EQ(run.exitStatus, 0) << "information page";
+}
+
 }  // namespace
