@@ -1,24 +1,8 @@
-// The cost of one frame of the shell's test screen, in process on the headless display:
-// at rest, with one button changing state every frame, and a full 800 x 600 repaint (the
-// whole background copied to the back buffer, then presented) measured in the same run.
-// Each frame benchmark reports "ratio_to_full_repaint".
-#include <benchmark/benchmark.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-
-#include "framework/dirty_rect_manager.h"
-#include "framework/mouse_cursor.h"
+// The cost of one frame of the shell's test screen, in process on the headless display: at
+// rest, with one button changing state every frame, and with the sprite turning.
+#include "frame_bench.h"
 #include "framework/screen_manager.h"
-#include "framework/surface_utils.h"
-#include "qv/qv.h"
-#include "shell/app_shell.h"
 #include "shell/demo/demo_screen.h"
-#include "shell/main_window.h"
-#include "shell/shell_state.h"
 
 const Program& shellProgram() {
     static const Program program{"ShellDemo", "demo",  false,   false,
@@ -28,73 +12,21 @@ const Program& shellProgram() {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-DemoScreen* demo = nullptr;
-
-// Opens the window and display once and puts the test screen in front, as WinMain does.
-bool setUp() {
-    if (demo) return true;
-    if (chdir(STUDIO_SHELL_DEMO_DIR) != 0) {
-        std::fprintf(stderr, "cannot enter %s\n", STUDIO_SHELL_DEMO_DIR);
-        return false;
-    }
-    setCurrentProgram(&shellProgram());
-    if (!registerMainWindowClass(nullptr) || !createMainWindow(nullptr)) return false;
-    if (!QVInitDirectX(mainWindow, clientWidth, clientHeight)) return false;
-    QVSetViewport(0, 0, clientWidth, clientHeight);
-    directDraw = QVGetLPDD();
-    QVGetDDInfo(&frontBuffer, &backBuffer);
-    mouseCursor.init(nullptr);
-    mouseCursor.hide();
-    demo = new DemoScreen;
+DemoScreen* demo() {
+    static DemoScreen* screen = nullptr;
+    if (screen || !framebench::openDisplay(STUDIO_SHELL_DEMO_DIR)) return screen;
+    screen = new DemoScreen;
     screenManager.setDisplay(directDraw, backBuffer);
-    screenManager.addScreen(demo);
+    screenManager.addScreen(screen);
     screenManager.selectScreen("demo");
-    demo->setSpinning(false);
+    screen->setSpinning(false);
     mouseCursor.setPosition(700, 400);
     for (int i = 0; i < 4; ++i) screenManager.updateFrame(1);
-    return true;
-}
-
-// Nanoseconds for a full repaint: the whole working background to the back buffer, then
-// the same present a frame of the screen ends with. Best of a few timed batches.
-double fullRepaintNs() {
-    IDirectDrawSurface* background = dirtyRects.getWorkingBackground();
-    double best = 1e30;
-    for (int trial = 0; trial < 5; ++trial) {
-        int n = 0;
-        const auto start = Clock::now();
-        auto now = start;
-        do {
-            blitAt(background, backBuffer, 0, 0);
-            demo->present();
-            ++n;
-            now = Clock::now();
-        } while (now - start < std::chrono::milliseconds(20));
-        best = std::min(best, std::chrono::duration<double, std::nano>(now - start).count() / n);
-    }
-    return best;
-}
-
-template <class Body>
-void measure(benchmark::State& state, Body body) {
-    if (!setUp()) {
-        state.SkipWithError("no display");
-        return;
-    }
-    const double reference = fullRepaintNs();
-    const auto start = Clock::now();
-    for (auto _ : state) body();
-    const double ns =
-        std::chrono::duration<double, std::nano>(Clock::now() - start).count() /
-        static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
-    state.counters["full_repaint_ns"] = reference;
-    state.counters["ratio_to_full_repaint"] = ns / reference;
+    return screen;
 }
 
 void BM_FrameAtRest(benchmark::State& state) {
-    measure(state, [] {
+    framebench::measure(state, demo(), [] {
         mouseCursor.setPosition(700, 400);
         screenManager.updateFrame(1);
     });
@@ -103,7 +35,7 @@ BENCHMARK(BM_FrameAtRest);
 
 void BM_FrameButtonChangingState(benchmark::State& state) {
     int frame = 0;
-    measure(state, [&frame] {
+    framebench::measure(state, demo(), [&frame] {
         // In and out of button one: it changes between normal and highlighted every frame.
         if (++frame & 1)
             mouseCursor.setPosition(DemoScreen::kOneX + 20, DemoScreen::kOneY + 20);
@@ -115,23 +47,25 @@ void BM_FrameButtonChangingState(benchmark::State& state) {
 BENCHMARK(BM_FrameButtonChangingState);
 
 void BM_FrameSpinnerTurning(benchmark::State& state) {
-    measure(state, [] {
-        demo->setSpinning(true);
+    DemoScreen* screen = demo();
+    if (screen) screen->setSpinning(true);
+    framebench::measure(state, screen, [] {
         mouseCursor.setPosition(700, 400);
         screenManager.updateFrame(1);
     });
-    if (demo) demo->setSpinning(false);
+    if (screen) screen->setSpinning(false);
 }
 BENCHMARK(BM_FrameSpinnerTurning);
 
 void BM_FullRepaint(benchmark::State& state) {
-    measure(state, [] {
+    DemoScreen* screen = demo();
+    framebench::measure(state, screen, [screen] {
         blitAt(dirtyRects.getWorkingBackground(), backBuffer, 0, 0);
-        demo->present();
+        screen->present();
     });
 }
 BENCHMARK(BM_FullRepaint);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+FRAME_BENCH_MAIN()
