@@ -43,7 +43,9 @@ def bmp(w, h, bpp, pixels=None, colours=None, info=40, compression=0, masks=b"",
 def bitmaps():
     put("bitmap", "rgb24.bmp", bmp(5, 3, 24))
     put("bitmap", "rgb24_topdown.bmp", bmp(4, -3, 24))
-    put("bitmap", "pal8.bmp", bmp(6, 4, 8, colours=16, clr_used=16))
+    put("bitmap", "pal8.bmp", bmp(6, 4, 8, pixels=bytes(i % 16 for i in range(32)), colours=16,
+                                 clr_used=16))
+    put("bitmap", "pal8_index_past_palette.bmp", bmp(6, 4, 8, colours=16, clr_used=16))
     put("bitmap", "pal8_full.bmp", bmp(3, 3, 8))
     put("bitmap", "pal4.bmp", bmp(7, 2, 4))
     put("bitmap", "mono.bmp", bmp(9, 2, 1))
