@@ -1,0 +1,391 @@
+// Tintaro and Gatefold headless builds run with a platform call made to fail: the start-up
+// refusals, a frozen framework clock, silence, failed saves that leave the old files, and
+// the remaining set-up failures, none of which may crash a program.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/program_run.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kStage = STUDIO_STAGE_DIR;
+const std::string kGame = kStage + "/Tintaro";
+const std::string kTintaro = kGame + "/Tintaro-headless";
+const std::string kGatefold = kStage + "/Gatefold-headless";
+
+const char* kExitButton = "click 750 545\nwait 5\n";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::int32_t int32At(const std::string& bytes, size_t at) {
+    std::int32_t v = 0;
+    if (at + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + at, 4);
+    return v;
+}
+
+std::vector<std::string> linesStarting(const testsupport::ProgramRun& run,
+                                       const std::string& head) {
+    std::vector<std::string> out;
+    for (const auto& line : run.transcript)
+        if (line.rfind(head, 0) == 0) out.push_back(line);
+    return out;
+}
+
+// Every file under a folder with its contents, to see that nothing was added or changed.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file())
+            files[fs::relative(e.path(), root).string()] = readFile(e.path());
+    return files;
+}
+
+bool pureBlue(const testsupport::Picture& p, int x, int y) {
+    int r, g, b;
+    p.pixel(x, y, r, g, b);
+    return r == 0 && g == 0 && b == 255;
+}
+
+// A play folder: Tintaro's game folder inside a menu folder of its own (so the game's
+// "..\options.ini" is ours), and a separate folder for scripts, transcripts and captures.
+struct TintaroFolder {
+    TintaroFolder() {
+        fs::create_directories(game());
+        fs::create_directories(work());
+        for (const auto& entry : fs::recursive_directory_iterator(kGame)) {
+            const fs::path relative = fs::relative(entry.path(), kGame);
+            const std::string ext = entry.path().extension().string();
+            if (entry.is_directory())
+                fs::create_directories(game() / relative);
+            else if (ext == ".bmp" || ext == ".wav" || ext == ".ini")
+                fs::copy_file(entry.path(), game() / relative);
+        }
+    }
+    fs::path game() const { return dir.path() / "Tintaro"; }
+    fs::path work() const { return dir.path() / "work"; }
+    testsupport::ProgramRun run(const std::string& script,
+                                const std::vector<std::string>& args = {}) const {
+        return testsupport::runHeadless(kTintaro, game().string(), script, args, work().string());
+    }
+    testsupport::TempDir dir;
+};
+
+// A menu folder with Tintaro's folder in it; runs Gatefold there.
+struct GatefoldFolder {
+    GatefoldFolder() {
+        fs::create_directories(menu());
+        fs::create_directories(work());
+        for (const auto& e : fs::directory_iterator(kStage)) {
+            const std::string ext = e.path().extension().string();
+            if (e.is_regular_file() && (ext == ".bmp" || ext == ".ini"))
+                fs::copy_file(e.path(), menu() / e.path().filename());
+        }
+        fs::copy(kGame, menu() / "Tintaro", fs::copy_options::recursive);
+    }
+    fs::path menu() const { return dir.path() / "menu"; }
+    fs::path work() const { return dir.path() / "work"; }
+    testsupport::ProgramRun run(const std::string& script,
+                                const std::vector<std::string>& args = {}) const {
+        return testsupport::runHeadless(kGatefold, menu().string(), script, args,
+                                        work().string());
+    }
+    testsupport::TempDir dir;
+};
+
+std::string click(int x, int y) {
+    return "move " + std::to_string(x) + " " + std::to_string(y) + "\nwait 2\nclick " +
+           std::to_string(x) + " " + std::to_string(y) + "\nwait 4\n";
+}
+
+// A point on the blue-top arm's opaque picture, which turns ring 0 anticlockwise.
+bool blueTopArm(int& sx, int& sy) {
+    const auto strip = testsupport::readBmp24(kGame + "/bluetop.bmp");
+    if (!strip.ok()) return false;
+    const int w = strip.width / 2, h = strip.height;
+    for (int r = 0; r < w + h; ++r)
+        for (int dy = -r; dy <= r; ++dy)
+            for (int dx = -r; dx <= r; ++dx) {
+                const int x = w / 2 + dx, y = h / 2 + dy;
+                if (x < 0 || y < 0 || x >= w || y >= h || pureBlue(strip, x, y)) continue;
+                sx = 272 + x;
+                sy = 161 + y;
+                return true;
+            }
+    return false;
+}
+
+// The one-move log "exit" saves after the blue-top arm: count 1, ring 0, direction 0.
+void expectOneBlueTopMove(const std::string& moves, const std::string& what) {
+    ASSERT_EQ(moves.size(), 12u) << what;
+    EXPECT_EQ(int32At(moves, 0), 1) << what;
+    EXPECT_EQ(int32At(moves, 4), 0) << what;
+    EXPECT_EQ(int32At(moves, 8), 0) << what;
+}
+
+struct StartUp {
+    std::vector<std::string> args;
+    std::string setup;  // setup.ini written into the game folder, empty: the installed one
+    int exitStatus;
+    std::string message;  // empty: no message box
+};
+
+TEST(TintaroFaults, StartUpFailuresGiveTheirMessageAndResult) {
+    const std::vector<StartUp> cases = {
+        {{"--fail", "directdraw-create"},
+         "",
+         0,
+         "messagebox\tDirectX not installed. Program needs DirectX 7.0a or higher to run\t"},
+        {{"--fail", "directdraw7"},
+         "",
+         0,
+         "messagebox\tDirectX Version 7.0a or greater not installed\t"},
+        {{"--fail", "register-class"}, "", 1, ""},
+        {{"--fail", "create-window"}, "", 1, ""},
+        // Windowed: the library's own error; full screen: nothing.
+        {{"--fail", "display"}, "", 1, "messagebox\tdisplay set-up failed\tqv"},
+        {{"--fail", "display"}, "[setup]\nfullscreen=1\n", 1, ""},
+    };
+    for (const StartUp& c : cases) {
+        TintaroFolder folder;
+        if (!c.setup.empty()) writeFile(folder.game() / "setup.ini", c.setup);
+        auto run = folder.run("wait 5\n" + std::string(kExitButton), c.args);
+        const std::string what = c.args[1] + (c.setup.empty() ? "" : " full screen");
+        EXPECT_EQ(run.exitStatus, c.exitStatus) << what;
+        const auto boxes = linesStarting(run, "messagebox\t");
+        if (c.message.empty()) {
+            EXPECT_TRUE(boxes.empty()) << what;
+        } else {
+            ASSERT_EQ(boxes.size(), 1u) << what;
+            EXPECT_EQ(boxes[0], c.message) << what;
+        }
+        // The game never came up: no window title, no saved files.
+        EXPECT_TRUE(linesStarting(run, "title\t").empty()) << what;
+        EXPECT_FALSE(fs::exists(folder.game() / "moves.dat")) << what;
+        ASSERT_FALSE(run.transcript.empty()) << what;
+        EXPECT_EQ(run.transcript.back(), "exit\t" + std::to_string(c.exitStatus)) << what;
+    }
+}
+
+TEST(TintaroFaults, WithoutATimerTheGameStillPlaysAndEndsNormally) {
+    int x = 0, y = 0;
+    ASSERT_TRUE(blueTopArm(x, y));
+    for (const char* fault : {"timer-caps", "time-begin-period", "time-set-event"}) {
+        TintaroFolder folder;
+        auto run = folder.run("wait 5\n" + click(x, y) + kExitButton, {"--fail", fault});
+        EXPECT_EQ(run.exitStatus, 0) << fault;
+        expectOneBlueTopMove(readFile(folder.game() / "moves.dat"), fault);
+        // The debug log is off in delivered builds: the timer message writes no file.
+        EXPECT_FALSE(fs::exists(folder.game() / "debug.log")) << fault;
+    }
+}
+
+// Pixels of the box (x, y, w, h) whose 16-bit colours differ between two captures.
+int differingPixels(const testsupport::Picture& a, const testsupport::Picture& b, int x, int y,
+                    int w, int h) {
+    int n = 0;
+    for (int py = y; py < y + h; ++py)
+        for (int px = x; px < x + w; ++px) {
+            int r1, g1, b1, r2, g2, b2;
+            a.pixel(px, py, r1, g1, b1);
+            b.pixel(px, py, r2, g2, b2);
+            n += (r1 >> 3) != (r2 >> 3) || (g1 >> 2) != (g2 >> 2) || (b1 >> 3) != (b2 >> 3);
+        }
+    return n;
+}
+
+// The players page opens with its first field focused; the caret blinks on the framework
+// clock. Returns how many of five captures, 30 frames apart, differ from the first in the
+// field's box; -1 when a capture is missing.
+int caretChanges(const std::vector<std::string>& args, int& exitStatus) {
+    GatefoldFolder folder;
+    std::string script = "wait 5\n" + click(14 + 60, 140 + 40) + "wait 5\n" + click(280 + 30, 318 + 12) +
+                         "move 780 580\nwait 10\n";
+    for (int i = 0; i < 5; ++i) script += "capture caret" + std::to_string(i) + ".bmp\nwait 30\n";
+    script += "key 1\nwait 10\n";
+    auto run = folder.run(script, args);
+    exitStatus = run.exitStatus;
+    const auto first = testsupport::readBmp24(run.captureDir + "/caret0.bmp");
+    if (!first.ok()) return -1;
+    int changes = 0;
+    for (int i = 1; i < 5; ++i) {
+        const auto shot =
+            testsupport::readBmp24(run.captureDir + "/caret" + std::to_string(i) + ".bmp");
+        if (!shot.ok()) return -1;
+        changes += differingPixels(first, shot, 50, 270, 580, 26) > 0;
+    }
+    return changes;
+}
+
+TEST(GatefoldFaults, WithoutATimerTheCaretStopsBlinkingAndTheMenuRunsOn) {
+    int status = -1;
+    // With the timer the caret blinks: some captures differ from the first.
+    EXPECT_GT(caretChanges({}, status), 0);
+    EXPECT_EQ(status, 0);
+    for (const char* fault : {"timer-caps", "time-begin-period", "time-set-event"}) {
+        EXPECT_EQ(caretChanges({"--fail", fault}, status), 0) << fault;
+        EXPECT_EQ(status, 0) << fault;
+    }
+}
+
+// Every 16-bit sample of a WAV file's data chunk is zero; false when it has no data chunk.
+bool silentWav(const std::string& bytes, size_t& samples) {
+    samples = 0;
+    size_t at = 12;
+    while (at + 8 <= bytes.size()) {
+        const auto size = static_cast<std::uint32_t>(int32At(bytes, at + 4));
+        if (bytes.compare(at, 4, "data") == 0) {
+            const size_t end = std::min(bytes.size(), at + 8 + size);
+            for (size_t i = at + 8; i + 1 < end; i += 2, ++samples)
+                if (bytes[i] != 0 || bytes[i + 1] != 0) return false;
+            return true;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return false;
+}
+
+TEST(TintaroFaults, WithoutSoundTheGamePlaysSilently) {
+    int x = 0, y = 0;
+    ASSERT_TRUE(blueTopArm(x, y));
+    const std::string script = "wait 5\n" + click(x, y) + "wait 30\n" + kExitButton;
+    {
+        // With sound the music starts at once and is heard.
+        TintaroFolder folder;
+        const std::string wav = (folder.work() / "out.wav").string();
+        auto run = folder.run(script, {"--audio-out", wav});
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_FALSE(linesStarting(run, "sound\t").empty());
+        size_t samples = 0;
+        EXPECT_FALSE(silentWav(readFile(wav), samples));
+    }
+    for (const char* fault : {"sound-device", "sound-buffer"}) {
+        TintaroFolder folder;
+        const std::string wav = (folder.work() / "out.wav").string();
+        auto run = folder.run(script, {"--audio-out", wav, "--fail", fault});
+        EXPECT_EQ(run.exitStatus, 0) << fault;
+        EXPECT_TRUE(linesStarting(run, "sound\t").empty()) << fault;
+        if (fs::exists(wav)) {
+            size_t samples = 0;
+            EXPECT_TRUE(silentWav(readFile(wav), samples)) << fault;
+        }
+        expectOneBlueTopMove(readFile(folder.game() / "moves.dat"), fault);
+    }
+}
+
+TEST(TintaroFaults, FailedSavesKeepThePreviousFilesByteForByte) {
+    int x = 0, y = 0;
+    ASSERT_TRUE(blueTopArm(x, y));
+    TintaroFolder folder;
+    // A first game leaves a move log and a score table.
+    auto first = folder.run("wait 5\n" + click(x, y) + kExitButton);
+    ASSERT_EQ(first.exitStatus, 0);
+    const std::string moves = readFile(folder.game() / "moves.dat");
+    const std::string table = readFile(folder.game() / "hiscore.dat");
+    expectOneBlueTopMove(moves, "first game");
+    ASSERT_EQ(table.size(), 5204u);
+    const auto before = snapshot(folder.dir.path() / "Tintaro");
+
+    // The second resumes it, turns twice more and leaves through "exit" and through "new
+    // game" with every write failing.
+    auto second = folder.run("wait 5\n" + click(x, y) + click(x, y) + kExitButton,
+                             {"--fail", "file-write"});
+    EXPECT_EQ(second.exitStatus, 0);
+    auto third = folder.run("wait 5\n" + click(x, y) + "click 610 545\nwait 5\n" + kExitButton,
+                            {"--fail", "file-write"});
+    EXPECT_EQ(third.exitStatus, 0);
+    EXPECT_EQ(readFile(folder.game() / "moves.dat"), moves);
+    EXPECT_EQ(readFile(folder.game() / "hiscore.dat"), table);
+    EXPECT_EQ(snapshot(folder.dir.path() / "Tintaro"), before) << "no file added or changed";
+    EXPECT_FALSE(fs::exists(folder.dir.path() / "options.ini"));
+
+    // And the saved game still resumes: a later save holds the first move plus the new one.
+    auto fourth = folder.run("wait 5\n" + click(x, y) + kExitButton);
+    EXPECT_EQ(fourth.exitStatus, 0);
+    const std::string later = readFile(folder.game() / "moves.dat");
+    ASSERT_EQ(later.size(), 20u);
+    EXPECT_EQ(int32At(later, 0), 2);
+}
+
+TEST(GatefoldFaults, FailedSavesKeepTheOptionsFileByteForByte) {
+    GatefoldFolder folder;
+    const std::string options = "[setup]\r\nSFX=Y\r\nMusic=Y\r\nplayerid=0\r\n";
+    writeFile(folder.menu() / "options.ini", options);
+    const auto before = snapshot(folder.menu());
+    // SFX and Music switches, then the third name field, with every write failing.
+    auto run = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
+                              click(106 + 20, 505 + 15) + click(238 + 60, 420 + 15) +
+                              "key 1\nwait 10\n",
+                          {"--fail", "file-write"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(readFile(folder.menu() / "options.ini"), options);
+    EXPECT_EQ(snapshot(folder.menu()), before) << "no file added or changed";
+    EXPECT_TRUE(linesStarting(run, "messagebox\t").empty());
+
+    // Without the fault the same clicks are written, so the clicks did reach the switches.
+    auto control = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
+                              click(238 + 60, 420 + 15) + "key 1\nwait 10\n");
+    EXPECT_EQ(control.exitStatus, 0);
+    const std::string written = readFile(folder.menu() / "options.ini");
+    EXPECT_NE(written.find("SFX=N"), std::string::npos) << written;
+    EXPECT_NE(written.find("playerid=2"), std::string::npos) << written;
+}
+
+// Set-up failures the programs run on through or refuse with a result: each ends with an
+// ordinary exit status (no signal) and its last transcript line says so.
+struct Outcome {
+    const char* fault;
+    int exitStatus;
+};
+
+void expectOrdinaryEnd(const testsupport::ProgramRun& run, const Outcome& o,
+                       const std::string& program) {
+    EXPECT_EQ(run.exitStatus, o.exitStatus) << program << " " << o.fault;
+    ASSERT_FALSE(run.transcript.empty()) << program << " " << o.fault;
+    EXPECT_EQ(run.transcript.back(), "exit\t" + std::to_string(o.exitStatus))
+        << program << " " << o.fault;
+}
+
+TEST(TintaroFaults, ResourceFailuresEndWithoutACrash) {
+    int x = 0, y = 0;
+    ASSERT_TRUE(blueTopArm(x, y));
+    const Outcome outcomes[] = {
+        {"create-surface", 1}, {"global-alloc", 0}, {"create-thread", 0}, {"create-event", 0}};
+    for (const Outcome& o : outcomes) {
+        TintaroFolder folder;
+        auto run = folder.run("wait 5\n" + click(x, y) + kExitButton, {"--fail", o.fault});
+        expectOrdinaryEnd(run, o, "Tintaro");
+        if (o.exitStatus == 0) expectOneBlueTopMove(readFile(folder.game() / "moves.dat"), o.fault);
+    }
+}
+
+TEST(GatefoldFaults, ResourceFailuresEndWithoutACrash) {
+    const Outcome outcomes[] = {{"create-surface", 1}, {"global-alloc", 0}, {"create-thread", 0},
+                                {"create-event", 0},   {"sound-device", 0}, {"sound-buffer", 0}};
+    for (const Outcome& o : outcomes) {
+        GatefoldFolder folder;
+        auto run = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + "wait 10\nkey 1\nwait 10\n",
+                              {"--fail", o.fault});
+        expectOrdinaryEnd(run, o, "Gatefold");
+    }
+}
+
+}  // namespace
