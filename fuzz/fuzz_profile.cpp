@@ -18,10 +18,11 @@ void readKey(const char* section, const char* key, const std::string& path) {
     std::memset(small, 'x', sizeof small);
     const DWORD n =
         GetPrivateProfileStringA(section, key, "dflt", small, sizeof small, path.c_str());
-    if (n >= sizeof small || std::strlen(small) != n) std::abort();
+    if (n >= sizeof small || std::strlen(small) > n) std::abort();
     char large[512];
     const DWORD m = GetPrivateProfileStringA(section, key, "", large, sizeof large, path.c_str());
-    if (m >= sizeof large || std::strlen(large) != m) std::abort();
+    // A value holding a NUL byte reports its full length; the text ends at the NUL.
+    if (m >= sizeof large || std::strlen(large) > m) std::abort();
     GetPrivateProfileIntA(section, key, -3, path.c_str());
 }
 
