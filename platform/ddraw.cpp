@@ -12,6 +12,15 @@
 #include "platform/ddraw_internal.h"
 #include "platform/faults.h"
 
+
+// GCC builds the keyed row loop vectorised even where the build type does not ask for it;
+// other compilers decide for themselves.
+#if defined(__GNUC__) && !defined(__clang__)
+#define KEYED_ROW_VECTORISED [[gnu::optimize("tree-vectorize")]]
+#else
+#define KEYED_ROW_VECTORISED
+#endif
+
 namespace platform {
 namespace {
 
@@ -287,7 +296,7 @@ private:
     // that the compiler vectorises, several times faster than SDL's unencoded keyed blit.
     // One row: every source pixel that is not the key replaces the destination's. Built
     // with vectorisation on (a select over 8 or 16 pixels at a time).
-    [[gnu::optimize("tree-vectorize")]] static void keyedRow16(const std::uint16_t* __restrict in,
+    KEYED_ROW_VECTORISED static void keyedRow16(const std::uint16_t* __restrict in,
                                                                std::uint16_t* __restrict out, int n,
                                                                std::uint16_t key) {
         for (int x = 0; x < n; ++x) out[x] = in[x] == key ? out[x] : in[x];
