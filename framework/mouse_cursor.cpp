@@ -75,6 +75,7 @@ void MouseCursor::selectImage(int index) {
 void MouseCursor::getState(int* outX, int* outY, int* outButtons, int* left, int* right) {
     if (outX) *outX = x;
     if (outY) *outY = y;
+    if (sampleOnRead.load()) sampleButtons();
     // A button pressed since the last read counts as down for this read even when it was
     // already released again, so that a click shorter than a frame is still seen whole:
     // down in this frame, up in the next.

@@ -32,6 +32,9 @@ public:
     void getState(int* outX, int* outY, int* outButtons, int* left, int* right);
     // Timer thread: samples the buttons and counts rising edges.
     void sampleButtons();
+    // With no timer running, getState samples the buttons itself (once per read), so that
+    // the buttons still work, at frame rate, on a system without a usable timer.
+    void setSampleOnRead(int flag) { sampleOnRead.store(flag ? 1 : 0); }
     void drawAtPosition(IDirectDrawSurface* surface) { draw(surface, x, y); }
     void draw(IDirectDrawSurface* surface, int atX, int atY);
     void restore(IDirectDrawSurface* surface);
@@ -56,6 +59,7 @@ public:
 private:
     // Button bits pressed by a sample since the last getState.
     std::atomic<int> pressedSinceRead{0};
+    std::atomic<int> sampleOnRead{0};
     int previousLeft = 0;
     int previousRight = 0;
 };

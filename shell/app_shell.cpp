@@ -151,6 +151,8 @@ int shellWinMain(HINSTANCE instance, const char* commandText, const Program& pro
     QVInitMouse();
     setTimerTickHook(&sampleCursorButtons);
     startTimerService();
+    // Without ticks nothing would sample the mouse buttons: the frames do it instead.
+    mouseCursor.setSampleOnRead(isTimerServiceRunning() ? 0 : 1);
     soundRegistry.init(mainWindow, 200);
     if (program.readsSoundSwitches) applySoundSwitches();
 

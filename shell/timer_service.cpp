@@ -71,6 +71,10 @@ void stopTimerService() {
     timerId = 0;
 }
 
+int isTimerServiceRunning() {
+    return timerId != 0 ? 1 : 0;
+}
+
 int getTimerClockMs() {
     return timerClockMs.load();
 }

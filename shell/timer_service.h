@@ -5,6 +5,8 @@
 int startTimerService();
 void stopTimerService();
 int getTimerClockMs();
+// 1 while a periodic timer is delivering ticks, else 0 (never started, failed or stopped).
+int isTimerServiceRunning();
 int timerMsSince(int startMs);
 
 void setCountdown(int seconds);

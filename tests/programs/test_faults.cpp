@@ -54,8 +54,7 @@ std::vector<std::string> linesStarting(const testsupport::ProgramRun& run,
 std::map<std::string, std::string> snapshot(const fs::path& root) {
     std::map<std::string, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(root))
-        if (e.is_regular_file())
-            files[fs::relative(e.path(), root).string()] = readFile(e.path());
+        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = readFile(e.path());
     return files;
 }
 
@@ -105,8 +104,7 @@ struct GatefoldFolder {
     fs::path work() const { return dir.path() / "work"; }
     testsupport::ProgramRun run(const std::string& script,
                                 const std::vector<std::string>& args = {}) const {
-        return testsupport::runHeadless(kGatefold, menu().string(), script, args,
-                                        work().string());
+        return testsupport::runHeadless(kGatefold, menu().string(), script, args, work().string());
     }
     testsupport::TempDir dir;
 };
@@ -177,11 +175,40 @@ TEST(TintaroFaults, StartUpFailuresGiveTheirMessageAndResult) {
             ASSERT_EQ(boxes.size(), 1u) << what;
             EXPECT_EQ(boxes[0], c.message) << what;
         }
-        // The game never came up: no window title, no saved files.
-        EXPECT_TRUE(linesStarting(run, "title\t").empty()) << what;
+        // The game never came up: no player in the title, no saved files.
+        EXPECT_TRUE(linesStarting(run, "title\tTintaro - ").empty()) << what;
         EXPECT_FALSE(fs::exists(folder.game() / "moves.dat")) << what;
         ASSERT_FALSE(run.transcript.empty()) << what;
         EXPECT_EQ(run.transcript.back(), "exit\t" + std::to_string(c.exitStatus)) << what;
+    }
+}
+
+TEST(GatefoldFaults, StartUpFailuresGiveTheirMessageAndResult) {
+    const std::vector<StartUp> cases = {
+        {{"--fail", "directdraw-create"},
+         "",
+         0,
+         "messagebox\tDirectX not installed. Program needs DirectX 7.0a or higher to run\t"},
+        {{"--fail", "directdraw7"},
+         "",
+         0,
+         "messagebox\tDirectX Version 7.0a or greater not installed\t"},
+        {{"--fail", "register-class"}, "", 1, ""},
+        {{"--fail", "create-window"}, "", 1, ""},
+        {{"--fail", "display"}, "", 1, "messagebox\tdisplay set-up failed\tqv"},
+    };
+    for (const StartUp& c : cases) {
+        GatefoldFolder folder;
+        auto run = folder.run("wait 5\nkey 1\nwait 5\n", c.args);
+        EXPECT_EQ(run.exitStatus, c.exitStatus) << c.args[1];
+        const auto boxes = linesStarting(run, "messagebox\t");
+        if (c.message.empty()) {
+            EXPECT_TRUE(boxes.empty()) << c.args[1];
+        } else {
+            ASSERT_EQ(boxes.size(), 1u) << c.args[1];
+            EXPECT_EQ(boxes[0], c.message) << c.args[1];
+        }
+        EXPECT_FALSE(fs::exists(folder.menu() / "options.ini")) << c.args[1];
     }
 }
 
@@ -198,51 +225,16 @@ TEST(TintaroFaults, WithoutATimerTheGameStillPlaysAndEndsNormally) {
     }
 }
 
-// Pixels of the box (x, y, w, h) whose 16-bit colours differ between two captures.
-int differingPixels(const testsupport::Picture& a, const testsupport::Picture& b, int x, int y,
-                    int w, int h) {
-    int n = 0;
-    for (int py = y; py < y + h; ++py)
-        for (int px = x; px < x + w; ++px) {
-            int r1, g1, b1, r2, g2, b2;
-            a.pixel(px, py, r1, g1, b1);
-            b.pixel(px, py, r2, g2, b2);
-            n += (r1 >> 3) != (r2 >> 3) || (g1 >> 2) != (g2 >> 2) || (b1 >> 3) != (b2 >> 3);
-        }
-    return n;
-}
-
-// The players page opens with its first field focused; the caret blinks on the framework
-// clock. Returns how many of five captures, 30 frames apart, differ from the first in the
-// field's box; -1 when a capture is missing.
-int caretChanges(const std::vector<std::string>& args, int& exitStatus) {
-    GatefoldFolder folder;
-    std::string script = "wait 5\n" + click(14 + 60, 140 + 40) + "wait 5\n" + click(280 + 30, 318 + 12) +
-                         "move 780 580\nwait 10\n";
-    for (int i = 0; i < 5; ++i) script += "capture caret" + std::to_string(i) + ".bmp\nwait 30\n";
-    script += "key 1\nwait 10\n";
-    auto run = folder.run(script, args);
-    exitStatus = run.exitStatus;
-    const auto first = testsupport::readBmp24(run.captureDir + "/caret0.bmp");
-    if (!first.ok()) return -1;
-    int changes = 0;
-    for (int i = 1; i < 5; ++i) {
-        const auto shot =
-            testsupport::readBmp24(run.captureDir + "/caret" + std::to_string(i) + ".bmp");
-        if (!shot.ok()) return -1;
-        changes += differingPixels(first, shot, 50, 270, 580, 26) > 0;
-    }
-    return changes;
-}
-
-TEST(GatefoldFaults, WithoutATimerTheCaretStopsBlinkingAndTheMenuRunsOn) {
-    int status = -1;
-    // With the timer the caret blinks: some captures differ from the first.
-    EXPECT_GT(caretChanges({}, status), 0);
-    EXPECT_EQ(status, 0);
+TEST(GatefoldFaults, WithoutATimerTheMenuStillTakesClicks) {
     for (const char* fault : {"timer-caps", "time-begin-period", "time-set-event"}) {
-        EXPECT_EQ(caretChanges({"--fail", fault}, status), 0) << fault;
-        EXPECT_EQ(status, 0) << fault;
+        GatefoldFolder folder;
+        // The game's slot opens its title screen, where the SFX switch is written at once.
+        auto run = folder.run(
+            "wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) + "key 1\nwait 10\n",
+            {"--fail", fault});
+        EXPECT_EQ(run.exitStatus, 0) << fault;
+        const std::string options = readFile(folder.menu() / "options.ini");
+        EXPECT_NE(options.find("SFX=N"), std::string::npos) << fault << ": " << options;
     }
 }
 
@@ -306,8 +298,8 @@ TEST(TintaroFaults, FailedSavesKeepThePreviousFilesByteForByte) {
 
     // The second resumes it, turns twice more and leaves through "exit" and through "new
     // game" with every write failing.
-    auto second = folder.run("wait 5\n" + click(x, y) + click(x, y) + kExitButton,
-                             {"--fail", "file-write"});
+    auto second =
+        folder.run("wait 5\n" + click(x, y) + click(x, y) + kExitButton, {"--fail", "file-write"});
     EXPECT_EQ(second.exitStatus, 0);
     auto third = folder.run("wait 5\n" + click(x, y) + "click 610 545\nwait 5\n" + kExitButton,
                             {"--fail", "file-write"});
@@ -331,10 +323,10 @@ TEST(GatefoldFaults, FailedSavesKeepTheOptionsFileByteForByte) {
     writeFile(folder.menu() / "options.ini", options);
     const auto before = snapshot(folder.menu());
     // SFX and Music switches, then the third name field, with every write failing.
-    auto run = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
-                              click(106 + 20, 505 + 15) + click(238 + 60, 420 + 15) +
-                              "key 1\nwait 10\n",
-                          {"--fail", "file-write"});
+    auto run =
+        folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
+                       click(106 + 20, 505 + 15) + click(238 + 60, 420 + 15) + "key 1\nwait 10\n",
+                   {"--fail", "file-write"});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(readFile(folder.menu() / "options.ini"), options);
     EXPECT_EQ(snapshot(folder.menu()), before) << "no file added or changed";
@@ -368,17 +360,21 @@ TEST(TintaroFaults, ResourceFailuresEndWithoutACrash) {
     int x = 0, y = 0;
     ASSERT_TRUE(blueTopArm(x, y));
     const Outcome outcomes[] = {
-        {"create-surface", 1}, {"global-alloc", 0}, {"create-thread", 0}, {"create-event", 0}};
+        {"create-surface", 0}, {"global-alloc", 0}, {"create-thread", 0}, {"create-event", 0}};
     for (const Outcome& o : outcomes) {
         TintaroFolder folder;
         auto run = folder.run("wait 5\n" + click(x, y) + kExitButton, {"--fail", o.fault});
         expectOrdinaryEnd(run, o, "Tintaro");
-        if (o.exitStatus == 0) expectOneBlueTopMove(readFile(folder.game() / "moves.dat"), o.fault);
+        // Without surfaces there are no pictures to hit: the game runs on, unplayable.
+        if (std::string(o.fault) == "create-surface")
+            EXPECT_FALSE(fs::exists(folder.game() / "moves.dat"));
+        else
+            expectOneBlueTopMove(readFile(folder.game() / "moves.dat"), o.fault);
     }
 }
 
 TEST(GatefoldFaults, ResourceFailuresEndWithoutACrash) {
-    const Outcome outcomes[] = {{"create-surface", 1}, {"global-alloc", 0}, {"create-thread", 0},
+    const Outcome outcomes[] = {{"create-surface", 0}, {"global-alloc", 0}, {"create-thread", 0},
                                 {"create-event", 0},   {"sound-device", 0}, {"sound-buffer", 0}};
     for (const Outcome& o : outcomes) {
         GatefoldFolder folder;
