@@ -60,6 +60,9 @@ void setPointerClientPosition(int x, int y);
 // Counted by the display on every present, so that an empty poll of the message queue
 // can tell whether the program is presenting frames.
 void notePresented();
+// Calls observer after every presented frame, on the thread that presented it; null stops
+// the calls (tests only: the soak checks the game's state frame by frame).
+void setFrameObserverForTests(void (*observer)());
 // Empties the message queue and forgets a pending quit (tests only).
 void windowResetForTests();
 // Makes the backend report this desktop, as --desktop does (tests only).

@@ -46,6 +46,7 @@ HWND g_window = nullptr;
 std::atomic<bool> g_focus{false};
 std::atomic<int> g_pointerX{0}, g_pointerY{0};
 std::atomic<long> g_presentCount{0};
+std::atomic<void (*)()> g_frameObserver{nullptr};
 long g_presentsAtLastEmptyPoll = -1;
 
 bool isLive(HWND hwnd) {
@@ -97,6 +98,11 @@ void setPointerClientPosition(int x, int y) {
 // is presenting frames.
 void notePresented() {
     g_presentCount.fetch_add(1);
+    if (void (*observer)() = g_frameObserver.load()) observer();
+}
+
+void setFrameObserverForTests(void (*observer)()) {
+    g_frameObserver.store(observer);
 }
 
 void windowResetForTests() {
