@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "soak: no game was laid out in %ld frames\n", watch.frames);
         return 2;
     }
-    std::fprintf(stderr, "soak: %ld frames checked, %ld games, highest score %d, last game %d moves\n",
+    std::fprintf(stderr,
+                 "soak: %ld frames checked, %ld games, highest score %d, last game %d moves\n",
                  watch.checked, watch.games, watch.bestScore, watch.moves);
     return status;
 }
