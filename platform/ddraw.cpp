@@ -11,7 +11,7 @@
 
 #include "platform/ddraw_internal.h"
 #include "platform/faults.h"
-
+#include "platform/written_region.h"
 
 // GCC builds the keyed row loop vectorised even where the build type does not ask for it;
 // other compilers decide for themselves.
@@ -66,6 +66,7 @@ public:
         SDL_SetClipRect(s_, nullptr);
         if (s_->format->format == SDL_PIXELFORMAT_INDEX8)
             palette_ = new Palette(s_->format->palette);
+        written_.add(SDL_Rect{0, 0, s_->w, s_->h});
     }
 
     SDL_Surface* sdl() const { return s_; }
@@ -79,6 +80,7 @@ public:
         if (palette_) palette_->Release();
         palette_ = new Palette(s_->format->palette);
     }
+    int takeWritten(SDL_Rect* out) { return written_.take(out); }
     void setViewport(const RECT* v) {
         hasViewport_ = v != nullptr;
         if (v) viewport_ = *v;
@@ -130,13 +132,16 @@ public:
         return copy(*src, s, d, (trans & DDBLTFAST_SRCCOLORKEY) != 0);
     }
 
-    HRESULT Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD, HANDLE) override {
+    HRESULT Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD flags, HANDLE) override {
         if (!desc) return DDERR_INVALIDPARAMS;
         if (locked_) return DDERR_SURFACEBUSY;
         RECT r = rect ? *rect : RECT{0, 0, s_->w, s_->h};
         if (!rectInside(r, s_->w, s_->h)) return DDERR_INVALIDRECT;
         if (SDL_LockSurface(s_) != 0) return DDERR_GENERIC;
         locked_ = true;
+        // Unless the lock is read-only, whatever is done through the pointer counts as written.
+        if (!(flags & DDLOCK_READONLY))
+            written_.add(SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top});
         describe(desc);
         desc->dwFlags |= DDSD_LPSURFACE;
         desc->lpSurface = static_cast<char*>(s_->pixels) + static_cast<size_t>(r.top) * s_->pitch +
@@ -268,6 +273,7 @@ private:
     bool fillRect(const SDL_Rect& r, Uint32 value) {
         const bool lock = SDL_MUSTLOCK(s_);
         if (lock && SDL_LockSurface(s_) != 0) return false;
+        written_.add(r);
         const bool ok = SDL_FillRect(s_, &r, value) == 0;
         if (lock) SDL_UnlockSurface(s_);
         return ok;
@@ -297,8 +303,8 @@ private:
     // One row: every source pixel that is not the key replaces the destination's. Built
     // with vectorisation on (a select over 8 or 16 pixels at a time).
     KEYED_ROW_VECTORISED static void keyedRow16(const std::uint16_t* __restrict in,
-                                                               std::uint16_t* __restrict out, int n,
-                                                               std::uint16_t key) {
+                                                std::uint16_t* __restrict out, int n,
+                                                std::uint16_t key) {
         for (int x = 0; x < n; ++x) out[x] = in[x] == key ? out[x] : in[x];
     }
 
@@ -320,6 +326,7 @@ private:
     HRESULT copy(Surface& src, const RECT& s, const RECT& d, bool keyed) {
         SDL_Rect sr{s.left, s.top, s.right - s.left, s.bottom - s.top};
         SDL_Rect dr{d.left, d.top, d.right - d.left, d.bottom - d.top};
+        written_.add(dr);
         if (&src == this) {
             // Overlapping copy within one surface: go through a copy of the source part.
             SDL_Surface* tmp = SDL_CreateRGBSurfaceWithFormat(
@@ -359,6 +366,7 @@ private:
     bool hasViewport_ = false;
     RECT viewport_{};
     Palette* palette_ = nullptr;
+    WrittenRegion written_;
 };
 
 SDL_Surface* newSdlSurface(int width, int height, Uint32 format) {
@@ -459,6 +467,50 @@ IDirectDrawSurface* surfaceCreate565(int width, int height) {
 SDL_Surface* surfaceSdl(IDirectDrawSurface* surface) {
     auto* s = dynamic_cast<Surface*>(surface);
     return s ? s->sdl() : nullptr;
+}
+
+int surfaceTakeWritten(IDirectDrawSurface* surface, SDL_Rect* out) {
+    auto* s = dynamic_cast<Surface*>(surface);
+    return s ? s->takeWritten(out) : 0;
+}
+
+int surfacePresentWritten(IDirectDrawSurface* from, IDirectDrawSurface* to, bool onlyChanged,
+                          SDL_Rect* out) {
+    SDL_Surface* src = surfaceSdl(from);
+    SDL_Surface* dst = surfaceSdl(to);
+    if (!src || !dst || src->w != dst->w || src->h != dst->h ||
+        src->format->BytesPerPixel != dst->format->BytesPerPixel)
+        return 0;
+    // Both lists together: what the program drew, and anything drawn straight onto `to`.
+    SDL_Rect taken[WrittenRegion::kMaxRects];
+    WrittenRegion both;
+    for (IDirectDrawSurface* surface : {from, to}) {
+        const int n = surfaceTakeWritten(surface, taken);
+        for (int i = 0; i < n; ++i) both.add(taken[i]);
+    }
+    const int n = both.take(taken);
+    SDL_LockSurface(src);
+    SDL_LockSurface(dst);
+    const int bpp = src->format->BytesPerPixel;
+    int shown = 0;
+    for (int i = 0; i < n; ++i) {
+        const SDL_Rect& r = taken[i];
+        const size_t row = static_cast<size_t>(r.w) * bpp;
+        bool changed = false;
+        for (int y = r.y; y < r.y + r.h; ++y) {
+            const char* in = static_cast<const char*>(src->pixels) +
+                             static_cast<size_t>(y) * src->pitch + static_cast<size_t>(r.x) * bpp;
+            char* onto = static_cast<char*>(dst->pixels) + static_cast<size_t>(y) * dst->pitch +
+                         static_cast<size_t>(r.x) * bpp;
+            if (onlyChanged && std::memcmp(onto, in, row) == 0) continue;
+            std::memcpy(onto, in, row);
+            changed = true;
+        }
+        if (changed || !onlyChanged) out[shown++] = r;
+    }
+    SDL_UnlockSurface(dst);
+    SDL_UnlockSurface(src);
+    return shown;
 }
 
 void surfaceSetPalette(IDirectDrawSurface* surface, const PALETTEENTRY* entries, int count) {

@@ -197,22 +197,6 @@ bool parseDesktop(const char* text, DesktopInfo& d) {
     return true;
 }
 
-// A plain copy of equal-sized surfaces, whatever colour keys they carry.
-void copyPixels(SDL_Surface* src, SDL_Surface* dst) {
-    if (!src || !dst || src->w != dst->w || src->h != dst->h ||
-        src->format->BytesPerPixel != dst->format->BytesPerPixel)
-        return;
-    SDL_LockSurface(src);
-    SDL_LockSurface(dst);
-    const size_t row = static_cast<size_t>(src->w) * src->format->BytesPerPixel;
-    for (int y = 0; y < src->h; ++y)
-        std::memcpy(static_cast<char*>(dst->pixels) + static_cast<size_t>(y) * dst->pitch,
-                    static_cast<const char*>(src->pixels) + static_cast<size_t>(y) * src->pitch,
-                    row);
-    SDL_UnlockSurface(dst);
-    SDL_UnlockSurface(src);
-}
-
 int usage(const char* program, const std::string& problem) {
     std::fprintf(stderr,
                  "%s: %s\nusage: %s [--script FILE] [--transcript FILE] [--capture-dir DIR]"
@@ -355,7 +339,9 @@ bool displayPresent() {
     HeadlessBackend& b = self();
     if (!b.displayOpened) return false;
     // The back buffer keeps its contents; the front buffer holds what the player sees.
-    copyPixels(surfaceSdl(b.back), surfaceSdl(b.front));
+    // Only the parts drawn since the last frame are copied.
+    SDL_Rect copied[kWrittenRectsMax];
+    surfacePresentWritten(b.back, b.front, false, copied);
     b.anyPresented = true;
     notePresented();
     // One frame of virtual time: the timer tick, the audio mixed for it, and the threads

@@ -395,27 +395,26 @@ void displaySetWindowOrigin(int, int) {}
 bool displayPresent() {
     SdlBackend& b = self();
     if (!b.renderer) return false;
-    SDL_Surface* src = surfaceSdl(b.back);
-    SDL_Surface* dst = surfaceSdl(b.front);
-    // A frame identical to the one on screen is not sent again: a program at rest then
-    // costs next to nothing. It is still shown now and then, and after an expose.
+    // Only the parts drawn since the last frame are compared with what is on screen, and
+    // only those that changed are sent again: a program at rest then costs next to
+    // nothing. The whole frame is still shown now and then, and after an expose.
     const Uint32 start = SDL_GetTicks();
-    bool show = b.forcePresent || start - b.lastShown > 250;
-    if (src && dst && dst->h == src->h && dst->pitch == src->pitch) {
+    SDL_Rect changed[kWrittenRectsMax];
+    const int n = surfacePresentWritten(b.back, b.front, true, changed);
+    const bool show = b.forcePresent || n > 0 || start - b.lastShown > 250;
+    if (SDL_Surface* src = surfaceSdl(b.back); show && src) {
         SDL_LockSurface(src);
-        SDL_LockSurface(dst);
-        const size_t bytes = static_cast<size_t>(src->pitch) * src->h;
-        if (!show && SDL_memcmp(dst->pixels, src->pixels, bytes) != 0) show = true;
-        // The front buffer keeps what the player sees, as the headless backend does.
-        if (show) SDL_memcpy(dst->pixels, src->pixels, bytes);
-        SDL_UnlockSurface(dst);
-        SDL_UnlockSurface(src);
-    } else {
-        show = true;
-    }
-    if (show && src) {
-        SDL_LockSurface(src);
-        SDL_UpdateTexture(b.texture, nullptr, src->pixels, src->pitch);
+        if (b.forcePresent) {
+            SDL_UpdateTexture(b.texture, nullptr, src->pixels, src->pitch);
+        } else {
+            for (int i = 0; i < n; ++i) {
+                const SDL_Rect& r = changed[i];
+                const char* at = static_cast<const char*>(src->pixels) +
+                                 static_cast<size_t>(r.y) * src->pitch +
+                                 static_cast<size_t>(r.x) * src->format->BytesPerPixel;
+                SDL_UpdateTexture(b.texture, &r, at, src->pitch);
+            }
+        }
         SDL_UnlockSurface(src);
         SDL_SetRenderDrawColor(b.renderer, 0, 0, 0, 255);
         SDL_RenderClear(b.renderer);
