@@ -66,7 +66,7 @@ public:
         SDL_SetClipRect(s_, nullptr);
         if (s_->format->format == SDL_PIXELFORMAT_INDEX8)
             palette_ = new Palette(s_->format->palette);
-        written_.add(SDL_Rect{0, 0, s_->w, s_->h});
+        noteWritten(SDL_Rect{0, 0, s_->w, s_->h});
     }
 
     SDL_Surface* sdl() const { return s_; }
@@ -141,7 +141,7 @@ public:
         locked_ = true;
         // Unless the lock is read-only, whatever is done through the pointer counts as written.
         if (!(flags & DDLOCK_READONLY))
-            written_.add(SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top});
+            noteWritten(SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top});
         describe(desc);
         desc->dwFlags |= DDSD_LPSURFACE;
         desc->lpSurface = static_cast<char*>(s_->pixels) + static_cast<size_t>(r.top) * s_->pitch +
@@ -273,7 +273,7 @@ private:
     bool fillRect(const SDL_Rect& r, Uint32 value) {
         const bool lock = SDL_MUSTLOCK(s_);
         if (lock && SDL_LockSurface(s_) != 0) return false;
-        written_.add(r);
+        noteWritten(r);
         const bool ok = SDL_FillRect(s_, &r, value) == 0;
         if (lock) SDL_UnlockSurface(s_);
         return ok;
@@ -308,25 +308,93 @@ private:
         for (int x = 0; x < n; ++x) out[x] = in[x] == key ? out[x] : in[x];
     }
 
-    void keyedCopy16(const Surface& src, const SDL_Rect& sr, const SDL_Rect& dr) {
+    void keyedCopy16(Surface& src, const SDL_Rect& sr, const SDL_Rect& dr) {
         const auto key = static_cast<std::uint16_t>(src.key_);
+        const OpaqueRuns* runs = src.opaqueRuns();
         for (int y = 0; y < sr.h; ++y) {
-            const auto* in = reinterpret_cast<const std::uint16_t*>(
-                                 static_cast<const char*>(src.s_->pixels) +
-                                 static_cast<size_t>(sr.y + y) * src.s_->pitch) +
-                             sr.x;
+            const int row = sr.y + y;
+            const auto* in =
+                reinterpret_cast<const std::uint16_t*>(static_cast<const char*>(src.s_->pixels) +
+                                                       static_cast<size_t>(row) * src.s_->pitch);
             auto* out =
                 reinterpret_cast<std::uint16_t*>(static_cast<char*>(s_->pixels) +
                                                  static_cast<size_t>(dr.y + y) * s_->pitch) +
-                dr.x;
-            keyedRow16(in, out, sr.w, key);
+                dr.x - sr.x;
+            if (!runs || runs->rowBegin[row] < 0) {
+                keyedRow16(in + sr.x, out + sr.x, sr.w, key);
+                continue;
+            }
+            // Only the row's opaque runs, cut to the source rectangle.
+            const int end = sr.x + sr.w;
+            for (int i = runs->rowBegin[row]; i < runs->rowEnd[row]; ++i) {
+                const int from = std::max<int>(runs->runs[i].x, sr.x);
+                const int to = std::min<int>(runs->runs[i].x + runs->runs[i].n, end);
+                if (from < to)
+                    std::memcpy(out + from, in + from, static_cast<size_t>(to - from) * 2);
+            }
         }
+    }
+
+    // The opaque runs of each row of a keyed 16-bit surface. A row with many short runs is
+    // marked -1 and copied with the per-pixel select instead.
+    struct OpaqueRuns {
+        struct Run {
+            std::uint16_t x, n;
+        };
+        // Row y's runs are runs[rowBegin[y]] up to runs[rowEnd[y]]; rowBegin[y] < 0: none
+        // kept, copy the row pixel by pixel.
+        std::vector<int> rowBegin, rowEnd;
+        std::vector<Run> runs;
+    };
+
+    // Runs for this surface as a keyed source: made on its second keyed copy since it was
+    // last written (so that a surface drawn on between copies never pays for them), kept
+    // until it is written again or its key changes. Pictures are written once and copied
+    // often; a surface drawn on every frame (a background) soon stops making runs. Null
+    // while there are none.
+    const OpaqueRuns* opaqueRuns() {
+        if (runsValid_ && runsKey_ == key_) return &runs_;
+        // A surface whose runs were thrown away twice is drawn on too often to keep them.
+        if (runsDiscarded_ >= 2 || ++keyedCopiesSinceWrite_ < 2) return nullptr;
+        const auto key = static_cast<std::uint16_t>(key_);
+        runs_.rowBegin.assign(static_cast<size_t>(s_->h), 0);
+        runs_.rowEnd.assign(static_cast<size_t>(s_->h), 0);
+        runs_.runs.clear();
+        for (int y = 0; y < s_->h; ++y) {
+            const auto* p = reinterpret_cast<const std::uint16_t*>(
+                static_cast<const char*>(s_->pixels) + static_cast<size_t>(y) * s_->pitch);
+            const int first = static_cast<int>(runs_.runs.size());
+            for (int x = 0; x < s_->w;) {
+                while (x < s_->w && p[x] == key) ++x;
+                const int start = x;
+                while (x < s_->w && p[x] != key) ++x;
+                if (x > start)
+                    runs_.runs.push_back(
+                        {static_cast<std::uint16_t>(start), static_cast<std::uint16_t>(x - start)});
+            }
+            const bool fragmented = static_cast<int>(runs_.runs.size()) - first > s_->w / 16 + 1;
+            if (fragmented) runs_.runs.resize(static_cast<size_t>(first));
+            runs_.rowBegin[y] = fragmented ? -1 : first;
+            runs_.rowEnd[y] = static_cast<int>(runs_.runs.size());
+        }
+        runsValid_ = true;
+        runsKey_ = key_;
+        return &runs_;
+    }
+
+    // Every change of the pixels goes through here: it is remembered for presenting, and
+    // the opaque runs no longer hold.
+    void noteWritten(const SDL_Rect& r) {
+        written_.add(r);
+        if (runsValid_) ++runsDiscarded_;
+        runsValid_ = false;
+        keyedCopiesSinceWrite_ = 0;
     }
 
     HRESULT copy(Surface& src, const RECT& s, const RECT& d, bool keyed) {
         SDL_Rect sr{s.left, s.top, s.right - s.left, s.bottom - s.top};
         SDL_Rect dr{d.left, d.top, d.right - d.left, d.bottom - d.top};
-        written_.add(dr);
+        noteWritten(dr);
         if (&src == this) {
             // Overlapping copy within one surface: go through a copy of the source part.
             SDL_Surface* tmp = SDL_CreateRGBSurfaceWithFormat(
@@ -367,6 +435,11 @@ private:
     RECT viewport_{};
     Palette* palette_ = nullptr;
     WrittenRegion written_;
+    OpaqueRuns runs_;
+    bool runsValid_ = false;
+    DWORD runsKey_ = 0;
+    int keyedCopiesSinceWrite_ = 0;
+    int runsDiscarded_ = 0;
 };
 
 SDL_Surface* newSdlSurface(int width, int height, Uint32 format) {

@@ -390,3 +390,91 @@ TEST_F(Surfaces, TheDisplaysObjectOutlivesAnExtraRelease) {
 }
 
 }  // namespace
+
+namespace {
+
+class KeyedCopies : public Surfaces {
+protected:
+    static constexpr int kW = 90, kH = 40;
+    static constexpr DWORD kGround = 0x0F0F;
+
+    // Copies `part` of the source to (dx, dy) of a cleared destination several times and
+    // checks every destination pixel against the key rule applied to `source`.
+    void expectCopies(IDirectDrawSurface* src, const std::vector<std::uint32_t>& source,
+                      DWORD keyValue, RECT part, int dx, int dy) {
+        IDirectDrawSurface* dst = dest ? dest : (dest = make(120, 60));
+        const int w = part.right - part.left, h = part.bottom - part.top;
+        for (int repeat = 0; repeat < 3; ++repeat) {
+            RECT all{0, 0, 120, 60};
+            ASSERT_EQ(fill(dst, &all, kGround), DD_OK);
+            if (repeat == 2) {
+                ASSERT_EQ(dst->BltFast(static_cast<DWORD>(dx), static_cast<DWORD>(dy), src, &part,
+                                       DDBLTFAST_SRCCOLORKEY),
+                          DD_OK);
+            } else {
+                RECT d{dx, dy, dx + w, dy + h};
+                ASSERT_EQ(dst->Blt(&d, src, &part, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK);
+            }
+            const auto out = pixels(dst);
+            int wrong = 0;
+            for (int y = 0; y < 60; ++y)
+                for (int x = 0; x < 120; ++x) {
+                    std::uint32_t want = kGround;
+                    if (x >= dx && x < dx + w && y >= dy && y < dy + h) {
+                        const std::uint32_t v = source[static_cast<size_t>(
+                            (y - dy + part.top) * kW + x - dx + part.left)];
+                        if (v != keyValue) want = v;
+                    }
+                    wrong += out[static_cast<size_t>(y * 120 + x)] != want;
+                }
+            EXPECT_EQ(wrong, 0) << "copy " << repeat + 1 << " of part (" << part.left << ", "
+                                << part.top << ")";
+        }
+    }
+
+    IDirectDrawSurface* dest = nullptr;
+};
+
+TEST_F(KeyedCopies, RepeatedCopiesFollowEveryChangeOfTheSourceAndItsKey) {
+    IDirectDrawSurface* src = make(kW, kH);
+    RECT all{0, 0, kW, kH};
+    ASSERT_EQ(fill(src, &all, 0x1234), DD_OK);
+    RECT holes[] = {{0, 0, 5, kH}, {20, 4, 35, 30}, {60, 10, 61, 11}, {85, 0, kW, 20}};
+    for (RECT& r : holes) ASSERT_EQ(fill(src, &r, kBlue), DD_OK);
+    for (int x = 0; x < kW; x += 2) setPixel(src, x, 7, kBlue);  // a row of single pixels
+    RECT stripe{10, 15, 80, 16};
+    ASSERT_EQ(fill(src, &stripe, 0xF800), DD_OK);
+    key(src, kBlue);
+    const RECT whole{0, 0, kW, kH}, part{7, 3, 61, 33};
+
+    auto source = pixels(src);
+    expectCopies(src, source, kBlue, whole, 10, 10);
+    expectCopies(src, source, kBlue, part, 50, 20);
+
+    // Drawn on again: a new hole, and colour inside an old one.
+    RECT newHole{40, 20, 70, 25}, filled{22, 6, 30, 12};
+    ASSERT_EQ(fill(src, &newHole, kBlue), DD_OK);
+    ASSERT_EQ(fill(src, &filled, 0x07E0), DD_OK);
+    source = pixels(src);
+    expectCopies(src, source, kBlue, whole, 10, 10);
+    expectCopies(src, source, kBlue, part, 50, 20);
+
+    // Another key: the old holes show, the main colour goes.
+    key(src, 0x1234);
+    expectCopies(src, source, 0x1234, whole, 10, 10);
+    expectCopies(src, source, 0x1234, part, 50, 20);
+
+    // Written through a lock.
+    DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    RECT row{0, 30, kW, 31};
+    ASSERT_EQ(src->Lock(&row, &d, DDLOCK_WAIT, nullptr), DD_OK);
+    for (int x = 0; x < kW; ++x)
+        static_cast<std::uint16_t*>(d.lpSurface)[x] = x % 3 ? 0x1234 : 0x0001;
+    src->Unlock(nullptr);
+    source = pixels(src);
+    expectCopies(src, source, 0x1234, whole, 10, 10);
+    expectCopies(src, source, 0x1234, part, 50, 20);
+}
+
+}  // namespace
