@@ -342,6 +342,13 @@ bool displayOpen(HWND, int width, int height, bool fullScreen) {
     b.fullScreen = fullScreen;
     if (fullScreen) SDL_SetWindowFullscreen(b.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    if (!fullScreen) {
+        // A window shows the picture 1:1, which SDL's software renderer does as cheaply as
+        // a GPU; it spares the program the GL driver's own 60-90 MiB. Full screen scales,
+        // and keeps the accelerated renderer. (The environment can still choose.)
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
     b.renderer = SDL_CreateRenderer(b.window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!b.renderer) b.renderer = SDL_CreateRenderer(b.window, -1, SDL_RENDERER_SOFTWARE);
     if (!b.renderer) {
