@@ -25,5 +25,5 @@ SDL_AUDIODRIVER=dummy "$program" --script script.txt 2>err.txt || {
     exit 1
 }
 cat err.txt
-grep -q '^soak: [0-9]* frames checked, 2 games, .*, last game 6 moves$' err.txt
+grep -q '^soak: [0-9]* frames, [0-9]* checked, 2 games, .*, last game 6 moves$' err.txt
 test -s moves.dat

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::fprintf(stderr,
-                 "soak: %ld frames checked, %ld games, highest score %d, last game %d moves\n",
-                 watch.checked, watch.games, watch.bestScore, watch.moves);
+                 "soak: %ld frames, %ld checked, %ld games, highest score %d, last game %d moves\n",
+                 watch.frames, watch.checked, watch.games, watch.bestScore, watch.moves);
     return status;
 }
