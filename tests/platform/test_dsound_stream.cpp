@@ -15,7 +15,6 @@ using soundtest::SoundTest;
 
 constexpr DWORD kSection = 44100;  // a quarter second of 44100 Hz 16-bit stereo
 constexpr DWORD kRing = 8 * kSection;
-constexpr int kSectionFrames = kSection / 4;
 
 // Eight seconds of distinct stereo frames: the "file".
 std::vector<std::uint8_t> fileData() {
