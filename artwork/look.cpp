@@ -70,8 +70,10 @@ void symbolPath(cairo_t* cr, int frame, double cx, double cy, double s) {
                 const double ang = -M_PI / 2 + i * M_PI / 5;
                 const double rr = (i % 2 == 0) ? s : s * 0.45;
                 const double x = cx + rr * std::cos(ang), y = cy + rr * std::sin(ang) + s * 0.08;
-                if (i == 0) cairo_move_to(cr, x, y);
-                else cairo_line_to(cr, x, y);
+                if (i == 0)
+                    cairo_move_to(cr, x, y);
+                else
+                    cairo_line_to(cr, x, y);
             }
             cairo_close_path(cr);
             break;
@@ -159,16 +161,9 @@ void drawShadow(Canvas& c, double x, double y, double w, double h, double r) {
     cairo_restore(cr);
 }
 
-void drawButtonFace(Canvas& c, double x, double y, double w, double h, const std::string& label,
-                    Rgb colour, bool lit, const std::string& font) {
+void fillGlossyBody(Canvas& c, double top, double bottom, Rgb base, bool lit) {
     cairo_t* cr = c.cr();
-    const Rgb base = lit ? lighter(colour, 0.25) : colour;
-    cairo_save(cr);
-    c.roundedRect(x + 1, y + 2, w - 2, h - 2, h * 0.32);
-    cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.35);
-    cairo_fill(cr);
-    c.roundedRect(x + 1, y + 1, w - 2, h - 3, h * 0.32);
-    cairo_pattern_t* p = cairo_pattern_create_linear(0, y, 0, y + h);
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, top, 0, bottom);
     const Rgb hi = lighter(base, 0.35), lo = darker(base, 0.22);
     cairo_pattern_add_color_stop_rgb(p, 0, hi.r, hi.g, hi.b);
     cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
@@ -179,11 +174,22 @@ void drawButtonFace(Canvas& c, double x, double y, double w, double h, const std
         cairo_set_source_rgba(cr, 1, 1, 1, 0.95);
         cairo_set_line_width(cr, 2.2);
     } else {
-        const Rgb rim = darker(base, 0.45);
-        c.setColour(rim);
+        c.setColour(darker(base, 0.45));
         cairo_set_line_width(cr, 1.2);
     }
     cairo_stroke(cr);
+}
+
+void drawButtonFace(Canvas& c, double x, double y, double w, double h, const std::string& label,
+                    Rgb colour, bool lit, const std::string& font) {
+    cairo_t* cr = c.cr();
+    const Rgb base = lit ? lighter(colour, 0.25) : colour;
+    cairo_save(cr);
+    c.roundedRect(x + 1, y + 2, w - 2, h - 2, h * 0.32);
+    cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.35);
+    cairo_fill(cr);
+    c.roundedRect(x + 1, y + 1, w - 2, h - 3, h * 0.32);
+    fillGlossyBody(c, y, y + h, base, lit);
     c.roundedRect(x + 4, y + 3, w - 8, (h - 3) * 0.42, h * 0.22);
     cairo_set_source_rgba(cr, 1, 1, 1, lit ? 0.40 : 0.28);
     cairo_fill(cr);
@@ -217,9 +223,11 @@ void drawArcArrow(Canvas& c, double cx, double cy, double r, double a0, double a
         // Head: a triangle wider than the shaft, its tip further along the circle.
         const double hb = width * 0.95;
         const double tip = a1 + dir * headAngle * 0.65;
-        cairo_line_to(cr, cx + (ro + hb * 0.45) * std::cos(shaftEnd), cy + (ro + hb * 0.45) * std::sin(shaftEnd));
+        cairo_line_to(cr, cx + (ro + hb * 0.45) * std::cos(shaftEnd),
+                      cy + (ro + hb * 0.45) * std::sin(shaftEnd));
         cairo_line_to(cr, cx + r * std::cos(tip), cy + r * std::sin(tip));
-        cairo_line_to(cr, cx + (ri - hb * 0.45) * std::cos(shaftEnd), cy + (ri - hb * 0.45) * std::sin(shaftEnd));
+        cairo_line_to(cr, cx + (ri - hb * 0.45) * std::cos(shaftEnd),
+                      cy + (ri - hb * 0.45) * std::sin(shaftEnd));
         if (dir > 0) {
             cairo_arc_negative(cr, cx, cy, ri, shaftEnd, a0);
         } else {

@@ -22,6 +22,10 @@ inline constexpr Rgb button{0.180, 0.560, 0.720};
 Rgb chipColour(int frame);
 const char* chipName(int frame);
 
+// Fills the current path with the buttons' glossy top-to-bottom gradient between top and
+// bottom, then strokes its rim (white when lit).
+void fillGlossyBody(Canvas& c, double top, double bottom, Rgb base, bool lit);
+
 // A glossy chip of the given frame (colour and symbol) centred at (cx, cy).
 void drawChip(Canvas& c, int frame, double cx, double cy, double radius);
 // A glossy rounded block, as the progress panel shows it.
@@ -31,8 +35,8 @@ void drawButtonFace(Canvas& c, double x, double y, double w, double h, const std
                     Rgb colour, bool lit, const std::string& font);
 // A thick curved arrow along a circle (centre, radius) from angle a0 to a1 (radians,
 // screen convention: growing angles turn clockwise), its head at a1.
-void drawArcArrow(Canvas& c, double cx, double cy, double r, double a0, double a1,
-                  double width, Rgb colour, bool lit);
+void drawArcArrow(Canvas& c, double cx, double cy, double r, double a0, double a1, double width,
+                  Rgb colour, bool lit);
 // A soft drop shadow under a rounded rectangle.
 void drawShadow(Canvas& c, double x, double y, double w, double h, double r);
 

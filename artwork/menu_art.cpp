@@ -102,21 +102,7 @@ void drawRoundBody(Canvas& c, double cx, double cy, double r, Rgb colour, bool l
     cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.35);
     cairo_fill(cr);
     cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
-    cairo_pattern_t* p = cairo_pattern_create_linear(0, cy - r, 0, cy + r);
-    const Rgb hi = lighter(base, 0.35), lo = darker(base, 0.22);
-    cairo_pattern_add_color_stop_rgb(p, 0, hi.r, hi.g, hi.b);
-    cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
-    cairo_set_source(cr, p);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(p);
-    if (lit) {
-        cairo_set_source_rgba(cr, 1, 1, 1, 0.95);
-        cairo_set_line_width(cr, 2.2);
-    } else {
-        c.setColour(darker(base, 0.45));
-        cairo_set_line_width(cr, 1.2);
-    }
-    cairo_stroke(cr);
+    fillGlossyBody(c, cy - r, cy + r, base, lit);
     cairo_save(cr);
     cairo_translate(cr, cx, cy - r * 0.45);
     cairo_scale(cr, r * 0.70, r * 0.40);
