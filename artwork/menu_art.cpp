@@ -393,16 +393,15 @@ bool writePlayerPage(const std::string& folder) {
         "Click a box to type in it; Tab or Enter moves to the next one.",
         "DejaVu Sans 10.5", 36, 84, 520, 0, palette::ink);
     drawRingEmblem(c, 612, 104, 0.42);
-    // The fields write at screen (50, 270), (50, 336) and (50, 404), 580 wide: page
-    // coordinates three pixels left of the page's edge.
+    // The fields write at screen (66, 270), (66, 336) and (66, 404), 580 wide: page x 13,
+    // inside the boxes and clear of the page's edge.
     struct Field {
         const char* label;
         int top;
     } fields[] = {{"Name", 252}, {"Address", 318}, {"E-mail", 386}};
     for (const Field& f : fields) {
         c.text(f.label, "DejaVu Sans Bold 10", 14, f.top - 22, 0, 0, darker(palette::button, 0.3));
-        // The strip runs out of the page's left edge, where the text begins.
-        c.roundedRect(-12, f.top - 2, 596, 30, 6);
+        c.roundedRect(6, f.top - 2, 596, 30, 6);
         c.setColour(kFieldPaper);
         cairo_fill_preserve(cr);
         c.setColour(darker(palette::sky, 0.3));

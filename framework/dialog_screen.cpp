@@ -144,6 +144,8 @@ void DialogScreen::setCloseTime(int ms) {
     closeTime = ms;
 }
 
+void DialogScreen::drawOverPage(IDirectDrawSurface*) {}
+
 int DialogScreen::run(char* resultOut, const char* imageName) {
     closed = 0;
     if (!imageName) {
@@ -170,6 +172,7 @@ int DialogScreen::run(char* resultOut, const char* imageName) {
             buttonList->handleMouse(x, y, buttons);
             buttonList->redrawAll();
         }
+        drawOverPage(::backBuffer);
         present();
     }
 

@@ -32,6 +32,10 @@ public:
     virtual void setOwnBackground(int flag);
     virtual void addDefaultButton();
     virtual void setCloseTime(int ms);
+    // Draws what lies on top of the page and its buttons, each frame before it is
+    // presented; the page is blitted whole every frame, so anything drawn earlier in the
+    // frame would be covered. The base draws nothing.
+    virtual void drawOverPage(IDirectDrawSurface* target);
 
     // The first dialog image of that name, or null.
     Image* findDialogImage(const char* name) const;

@@ -16,6 +16,8 @@ constexpr int kFirstRowY = 275;
 constexpr int kRowStep = 26;
 constexpr int kNameX[2] = {56, 387};
 constexpr int kScoreX[2] = {256, 587};
+// Space kept clear between the end of a name and its score.
+constexpr int kColumnGap = 10;
 
 bool needsEscape(unsigned char c) {
     switch (c) {
@@ -182,7 +184,8 @@ void HallOfFameDialog::drawTable(IDirectDrawSurface* target) const {
             const BitmapFont* font = row % 2 == 0 ? purpleFont : blackFont;
             if (!font) continue;
             const int y = kFirstRowY + kRowStep * row;
-            font->drawText(target, namePart, kNameX[column], y, 0, -1);
+            // A name stops before its column ends, so that the score beside it stays readable.
+            font->drawText(target, namePart, kNameX[column], y, 0, kScoreX[column] - kColumnGap);
             font->drawText(target, scoreText, kScoreX[column], y, 0, -1);
         }
     }

@@ -3,14 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "framework/dirty_rect_manager.h"
-#include "shell/shell_state.h"
-
 std::int32_t PlayersDialog::previousButtons = -1;
 
 namespace {
 
-constexpr int kFieldX = 50;
+// Page x 13: the texts start inside their boxes, clear of the page's edge at screen x 53.
+constexpr int kFieldX = 66;
 constexpr int kFieldY[PlayersDialog::kFields] = {270, 336, 404};
 constexpr int kFieldWidth = 580;
 constexpr int kFieldHeight = 26;
@@ -153,10 +151,12 @@ int PlayersDialog::handleInput(int x, int y, int buttons) {
             fields[(i + 1) % kFields]->setFocus(1);
         }
     }
-
-    for (TextField* field : fields) {
-        field->draw(::backBuffer);
-        dirtyRects.queueRect(field->x, field->y, field->width, field->height, 1, 4096);
-    }
     return 1;
+}
+
+void PlayersDialog::drawOverPage(IDirectDrawSurface* target) {
+    // The page is blitted whole every frame, which clears the boxes for the next texts; a
+    // restore from the page picture would land off by the page's position.
+    for (TextField* field : fields)
+        if (field) field->draw(target);
 }

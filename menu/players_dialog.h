@@ -22,8 +22,10 @@ public:
     // Loads the fonts, the page and its buttons and creates the three fields.
     void createLists() override;
     void leave() override;
-    // One frame: field clicks on a new left press, the buttons, keys and field drawing.
+    // One frame: field clicks on a new left press, the buttons and the keys.
     int handleInput(int x, int y, int buttons) override;
+    // The three fields with their texts and the focused field's caret, over the page.
+    void drawOverPage(IDirectDrawSurface* target) override;
 
     void setRoster(PlayerRoster* r) { roster = r; }
     // Shows the profile's texts and send flag; "enter" writes back into it.

@@ -31,7 +31,9 @@ void displaySetWindowOrigin(int x, int y);
 // is palettised. Null when the file is missing or not a valid BMP.
 IDirectDrawSurface* loadBitmapSurface(const char* path, int depth);
 
-// 256 bytes by DirectInput scan code, 0x80 when the key is down.
+// 256 bytes by DirectInput scan code, 0x80 when the key is down. Read from one thread. Every
+// press shows as a new down in some read: a key pressed and released between two reads
+// reads down once, and a key pressed again before a read had seen it up reads up first.
 const unsigned char* keyboardState();
 // Client position and button bits (bit 0 left, bit 1 right). Safe from any thread. A
 // press shorter than the interval between two reads is still reported once.

@@ -59,6 +59,20 @@ int ScoreTable::insert(const char* name, int score) {
     return 1;
 }
 
+int ScoreTable::find(const char* name, int score) const {
+    if (entries == nullptr || name == nullptr) return -1;
+    for (int i = 0; i < count; ++i)
+        if (entries[i].score == score && std::strncmp(entries[i].name, name, kNameLength) == 0)
+            return i;
+    return -1;
+}
+
+void ScoreTable::removeRow(int row) {
+    if (entries == nullptr || row < 0 || row >= count) return;
+    for (int k = row; k < count - 1; ++k) entries[k] = entries[k + 1];
+    entries[count - 1] = ScoreEntry{};
+}
+
 int ScoreTable::topScore() const {
     return entries != nullptr && count > 0 ? entries[0].score : 0;
 }

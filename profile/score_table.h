@@ -30,6 +30,10 @@ public:
     // Places the score before the first row with a lower one (after equal ones); the last
     // row falls off. Returns 1 if it entered, 0 if not. Names are cut to 255 characters.
     int insert(const char* name, int score);
+    // The first row holding exactly this name text and score, or -1.
+    int find(const char* name, int score) const;
+    // Takes a row out; the rows below move up and an empty row fills the end.
+    void removeRow(int row);
     // Row 0's score; 0 for an empty table.
     int topScore() const;
     // Reads a file whose row count equals this table's; anything else leaves the table as

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
 #include "framework/screen_manager.h"
 #include "framework/surface_utils.h"
@@ -24,10 +25,14 @@ namespace {
 const Program* runningProgram = nullptr;
 int shutdownRuns = 0;
 
-void refuse(const char* text) { MessageBoxA(nullptr, text, nullptr, MB_ICONERROR); }
+void refuse(const char* text) {
+    MessageBoxA(nullptr, text, nullptr, MB_ICONERROR);
+}
 
 // The tick samples the mouse buttons so that clicks shorter than a frame still count.
-void sampleCursorButtons() { mouseCursor.sampleButtons(); }
+void sampleCursorButtons() {
+    mouseCursor.sampleButtons();
+}
 
 // True when the desktop is at 15 or 16 bits per pixel.
 bool desktopIsHighColour() {
@@ -78,6 +83,19 @@ void keepCommandLine(const char* text) {
     commandLine = copy;
 }
 
+// The frame-rate text's area: from its left edge to the screen's right, one line high.
+constexpr int kFpsX = 580, kFpsY = 0, kFpsWidth = 800 - kFpsX, kFpsHeight = 16;
+bool fpsOnScreen = false;
+
+// Puts the scene back where the frame-rate text was drawn: on the back buffer now, and
+// queued for the other buffer of a flipping display.
+void restoreFpsArea() {
+    IDirectDrawSurface* scene = dirtyRects.getWorkingBackground();
+    if (scene == nullptr || backBuffer == nullptr) return;
+    blitRegion(scene, kFpsX, kFpsY, kFpsWidth, kFpsHeight, backBuffer, kFpsX, kFpsY);
+    dirtyRects.queueRect(kFpsX, kFpsY, kFpsWidth, kFpsHeight, DIRTY_ONESHOT, DIRTY_RESTORE);
+}
+
 int runFrameLoop() {
     for (;;) {
         if (pumpMessages() == 1) return 0;
@@ -88,6 +106,9 @@ int runFrameLoop() {
             continue;
         }
         QVAcquireMouse(1);
+        // Each reading replaces the last, and switching the display off removes it.
+        if (showFps == 1 || fpsOnScreen) restoreFpsArea();
+        fpsOnScreen = showFps == 1;
         if (showFps == 1) {
             lastFps = QVGetFPS();
             char text[32];
@@ -108,7 +129,9 @@ void setCurrentProgram(const Program* program) {
     if (program != nullptr && program->title != nullptr) setWindowTitleBase(program->title);
 }
 
-const Program* currentProgram() { return runningProgram; }
+const Program* currentProgram() {
+    return runningProgram;
+}
 
 int shellWinMain(HINSTANCE instance, const char* commandText, const Program& program) {
     setCurrentProgram(&program);
@@ -209,4 +232,6 @@ void runShutdown() {
     PostQuitMessage(0);
 }
 
-int shutdownRunCount() { return shutdownRuns; }
+int shutdownRunCount() {
+    return shutdownRuns;
+}

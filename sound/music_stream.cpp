@@ -177,19 +177,27 @@ void onSection(DWORD i) {
 }
 
 // Releases everything of a loaded stream (stream lock held); true when there was one.
-// The fill thread is told to leave unless it is the caller.
-bool releaseStream(SNDStreamNextFunc* next, DWORD* id) {
+// A caller other than the fill thread waits, with the lock dropped, for that thread to end
+// before closing its events, as the next stream's events may reuse their values.
+bool releaseStream(StreamGuard& lock, SNDStreamNextFunc* next, DWORD* id) {
     _SNDStream& s = info();
     StreamState& st = state();
     if ((s.dwFlags & SNDS_LOADED) == 0) return false;
+    HANDLE thread = nullptr;  // the fill thread to wait for, now owned here
     if (st.ctx != nullptr) {
         st.ctx->quit = true;
         SetEvent(st.ctx->events[kStopEvent]);
         st.ctx = nullptr;
+        if (QVSound::g_FillThread != nullptr && GetCurrentThreadId() != QVSound::g_FillThreadID) {
+            thread = QVSound::g_FillThread;
+            QVSound::g_FillThread = nullptr;
+            QVSound::g_FillThreadID = 0;
+        }
     }
     if (ring() != nullptr) ring()->Stop();
+    HANDLE events[SND_STREAM_EVENTS] = {};
     for (int i = 0; i < SND_STREAM_EVENTS; ++i) {
-        if (QVSound::g_NotifyEvents[i] != nullptr) CloseHandle(QVSound::g_NotifyEvents[i]);
+        events[i] = QVSound::g_NotifyEvents[i];
         QVSound::g_NotifyEvents[i] = nullptr;
         s.Positions[i].hEventNotify = nullptr;
     }
@@ -219,6 +227,15 @@ bool releaseStream(SNDStreamNextFunc* next, DWORD* id) {
     released().notify_all();
     if (next != nullptr) *next = s.pNextFunc;
     if (id != nullptr) *id = streamId;
+    if (thread != nullptr) {
+        // The thread needs the lock to see that it is to leave.
+        lock.unlock();
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        lock.lock();
+    }
+    for (HANDLE e : events)
+        if (e != nullptr) CloseHandle(e);
     return true;
 }
 
@@ -228,7 +245,8 @@ namespace soundlib {
 
 void streamShutdown() {
     StreamGuard lock(streamLock());
-    releaseStream(nullptr, nullptr);
+    while (releaseStream(lock, nullptr, nullptr)) {
+    }
 }
 
 }  // namespace soundlib
@@ -256,7 +274,7 @@ DWORD QVSound::FillStream(void* param) {
         } else if (state().pauseStops > 0) {
             --state().pauseStops;  // a pause stopped the ring; the stream goes on
         } else if (playing()) {
-            ended = releaseStream(&next, &id);
+            ended = releaseStream(lock, &next, &id);
             break;
         }
         lock.unlock();
@@ -278,8 +296,10 @@ void QVSound::init_stream_buffer() {
 int QVSound::LoadStream(const char* file, unsigned long id) {
     if (m_bMusicOn == 0) return 0;
     StreamGuard lock(soundlib::streamLock());
-    // One stream at a time: an earlier one is ended first.
-    releaseStream(nullptr, nullptr);
+    // One stream at a time: an earlier one is ended first, and any loaded while its fill
+    // thread was being waited for.
+    while (releaseStream(lock, nullptr, nullptr)) {
+    }
     _SNDStream& s = g_StreamInfo;
     SNDSample* sample = AllocSample();
     if (sample == nullptr) return 0;
@@ -433,7 +453,7 @@ int QVSound::CleanupStream() {
     {
         StreamGuard lock(soundlib::streamLock());
         if (!playing()) return 1;
-        if (!releaseStream(&next, &id)) return 1;
+        if (!releaseStream(lock, &next, &id)) return 1;
     }
     if (next != nullptr) next(id);
     return 1;

@@ -1,6 +1,7 @@
 #include "games/tintaro/move_log.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/atomic_file.h"
 #include "platform/path.h"
@@ -18,6 +19,9 @@ std::int32_t getInt32(const unsigned char* in) {
     return static_cast<std::int32_t>(u);
 }
 
+constexpr unsigned char kEntryTag[4] = {'H', 'O', 'F', 'E'};
+constexpr std::size_t kNameBytes = sizeof(EnteredScore{}.name);
+
 }  // namespace
 
 void MoveLog::append(int ring, int direction) {
@@ -33,11 +37,17 @@ bool MoveLog::save(const char* fileName) const {
         putInt32(data, at(i)->ring);
         putInt32(data, at(i)->direction);
     }
+    if (entered.present) {
+        data.insert(data.end(), kEntryTag, kEntryTag + 4);
+        putInt32(data, entered.score);
+        data.insert(data.end(), entered.name, entered.name + kNameBytes);
+    }
     return platform::writeFileAtomically(platform::resolvePath(fileName), data.data(), data.size());
 }
 
-std::vector<MoveRecord> MoveLog::readFile(const char* fileName) {
+std::vector<MoveRecord> MoveLog::readFile(const char* fileName, EnteredScore* entry) {
     std::vector<MoveRecord> moves;
+    if (entry != nullptr) *entry = EnteredScore{};
     if (fileName == nullptr) return moves;
     std::FILE* f = std::fopen(platform::resolvePath(fileName).c_str(), "rb");
     if (f == nullptr) return moves;
@@ -49,6 +59,15 @@ std::vector<MoveRecord> MoveLog::readFile(const char* fileName) {
             const MoveRecord move{getInt32(buffer), getInt32(buffer + 4)};
             if (move.ring < 0 || move.ring > 2) break;
             moves.push_back(move);
+        }
+        unsigned char tail[8 + kNameBytes];
+        if (entry != nullptr && n > 0 && moves.size() == static_cast<std::size_t>(n) &&
+            std::fread(tail, 1, sizeof tail, f) == sizeof tail &&
+            std::memcmp(tail, kEntryTag, 4) == 0) {
+            entry->present = true;
+            entry->score = getInt32(tail + 4);
+            std::memcpy(entry->name, tail + 8, kNameBytes);
+            entry->name[kNameBytes - 1] = '\0';
         }
     }
     std::fclose(f);

@@ -1,5 +1,6 @@
 #include "games/tintaro/wheel_game.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -137,7 +138,27 @@ void WheelGame::lookUpPlayer(char* entryOut) {
 void WheelGame::submitScore() {
     char entry[256];
     lookUpPlayer(entry);
-    if (highScores.insert(entry, getScore()) == 1) highScores.writeFile("hiscore.dat");
+    if (moveLog == nullptr) moveLog = new MoveLog();
+    EnteredScore& earlier = moveLog->entered;
+    const int score = getScore();
+    bool changed = false;
+    if (earlier.present) {
+        // This game has its row already: only a better score replaces it.
+        if (score <= earlier.score) return;
+        const int row = highScores.find(earlier.name, earlier.score);
+        if (row >= 0) {
+            highScores.removeRow(row);
+            changed = true;
+        }
+        earlier = EnteredScore{};
+    }
+    if (highScores.insert(entry, score) == 1) {
+        changed = true;
+        earlier.present = true;
+        earlier.score = score;
+        std::snprintf(earlier.name, sizeof earlier.name, "%s", entry);
+    }
+    if (changed) highScores.writeFile("hiscore.dat");
 }
 
 void WheelGame::recordMove(int ring, int direction) {
@@ -155,11 +176,14 @@ void WheelGame::loadMoves() {
     char buffer[256];
     GetPrivateProfileStringA("setup", "loadmoves", "0", buffer, sizeof(buffer), ".\\setup.ini");
     if (std::atoi(buffer) == 0) return;
-    for (const MoveRecord& move : MoveLog::readFile("moves.dat")) {
+    EnteredScore entry;
+    const std::vector<MoveRecord> saved = MoveLog::readFile("moves.dat", &entry);
+    for (const MoveRecord& move : saved) {
         rotateRing(move.ring, move.direction);
         recordMove(move.ring, move.direction);
         evaluateBoard(0);
     }
+    if (moveLog != nullptr) moveLog->entered = entry;
 }
 
 void WheelGame::setArmsEnabled(int on) {

@@ -75,7 +75,9 @@ public:
     // Reads the current player and titles the window with the name; with entryOut (at least
     // 256 bytes) also writes the player's high-score text.
     void lookUpPlayer(char* entryOut);
-    // Enters the score under the current player and saves the table when it changed.
+    // Enters the score under the current player and saves the table when it changed. A
+    // game has one row at most: once entered (also before a resume), only a better score
+    // replaces that row.
     void submitScore();
 
     void recordMove(int ring, int direction);

@@ -165,8 +165,9 @@ int WheelScreen::step(WheelGame& game) {
     using namespace tintaro;
     if (buttonList->wasClicked("exit")) {
         click();
-        game.saveMoves("moves.dat");
+        // The score first: the saved moves remember the row it made.
         game.submitScore();
+        game.saveMoves("moves.dat");
         return 7;
     }
     if (buttonList->wasClicked("newgame")) {
@@ -180,8 +181,8 @@ int WheelScreen::step(WheelGame& game) {
     if (buttonList->wasClicked("menu")) {
         click();
         if (startMenu()) {
-            game.saveMoves("moves.dat");
             game.submitScore();
+            game.saveMoves("moves.dat");
             return 7;
         }
     }
@@ -194,16 +195,19 @@ int WheelScreen::step(WheelGame& game) {
                 game.recordMove(arm.ring, arm.direction);
             }
             game.evaluateBoard(1);
-            drawBoard(game);
-            drawPanel(game);
-            drawNumbers(game);
-            game.dirty = 0;
+            // The solving move shows the congratulation over the board it completed.
+            if (game.getState() == kStateSolved)
+                drawSolved(game);
+            else
+                drawAll(game);
             break;
         case kStateStarting:
             game.setState(kStatePlaying);
             break;
         case kStateSolved:
             setArmsEnabled(0);
+            // A game resumed in the solved state has not been drawn yet.
+            if (game.dirty != 0) drawSolved(game);
             break;
         default:
             break;
@@ -304,11 +308,19 @@ bool WheelScreen::showHelp(WheelGame& game) {
     dirtyRects.refreshAll();
     game.dirty = 1;
     // A solved game does not step its drawing again: bring its board back now.
-    if (game.getState() == tintaro::kStateSolved) {
-        drawBoard(game);
-        drawPanel(game);
-        drawNumbers(game);
-        showCongratulation();
-    }
+    if (game.getState() == tintaro::kStateSolved) drawSolved(game);
     return true;
+}
+
+void WheelScreen::drawAll(WheelGame& game) {
+    drawBoard(game);
+    drawPanel(game);
+    drawNumbers(game);
+    game.dirty = 0;
+}
+
+void WheelScreen::drawSolved(WheelGame& game) {
+    game.dirty = 1;
+    drawAll(game);
+    showCongratulation();
 }

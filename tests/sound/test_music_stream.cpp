@@ -192,6 +192,38 @@ TEST_F(Stream, MusicSwitchStopsAndRefusesLoads) {
     EXPECT_EQ(g_Sound.LoadStream(path.c_str(), 0), 1);
 }
 
+TEST_F(Stream, ReloadedMusicPlaysOnlyTheNewDataAndKeepsRefilling) {
+    // Two pieces whose frames differ everywhere, and a clip quick to load. Each round loads
+    // back to back while the last round's piece plays, so a replaced fill thread may not
+    // have reached its wait yet; the last piece must then be heard alone past the ring.
+    const std::size_t frames = 3 * 44100;
+    const std::vector<std::int16_t> pieces[2] = {distinctStereo(frames),
+                                                 distinctStereo(frames, 12345)};
+    std::string paths[2];
+    for (int k = 0; k < 2; ++k)
+        paths[k] = file("piece" + std::to_string(k) + ".wav",
+                        riff({fmtChunk(44100, 16, 2), dataChunk(bytesOf(pieces[k]))}));
+    const std::string clip = file("clip.wav", wav(44100, 16, 2, Bytes(400, 0x11)));
+    for (int round = 0; round < 6; ++round) {
+        const int k = round % 2;
+        ASSERT_EQ(g_Sound.LoadStream(paths[1 - k].c_str(), 21), 1);
+        ASSERT_EQ(g_Sound.LoadStream(clip.c_str(), 22), 1);
+        ASSERT_EQ(g_Sound.LoadStream(clip.c_str(), 23), 1);
+        ASSERT_EQ(g_Sound.LoadStream(paths[k].c_str(), 11 + k), 1);
+        EXPECT_EQ(QVSound::GetStreamID(), static_cast<unsigned long>(11 + k));
+        startCapture();
+        g_Sound.PlayStream(SNDS_LOOP);
+        step(250);  // 2.5 s: every section heard once and refilled
+        const std::vector<std::int16_t> out = finishCapture();
+        ASSERT_EQ(out.size(), 250u * 441 * 2);
+        for (std::size_t i = 0; i < out.size(); ++i)
+            ASSERT_EQ(out[i], pieces[k][i % pieces[k].size()])
+                << "round " << round << ", frame " << i / 2;
+    }
+    EXPECT_EQ(g_nextCalls, 0);
+    EXPECT_EQ(inUse(), 1);
+}
+
 TEST_F(Stream, RefusedFilesLeaveNoStream) {
     // A loop shorter than a quarter second is refused; one of a full section is accepted.
     EXPECT_EQ(g_Sound.LoadStream(musicFile(44100, {smplChunk(100, 1000)}).c_str(), 0), 0);
