@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+#include "platform/display.h"
+#include "platform/input.h"
 #include "shell/debug_log.h"
 #include "shell/keyboard_queue.h"
 #include "support/temp_dir.h"
@@ -94,6 +96,35 @@ TEST_F(KeyQueue, ClearingEmptiesTheQueueButKeepsHeldKeys) {
     clearKeyEvents();
     EXPECT_EQ(popKeyEvent(), 0);
     pollKeyboard(s.bytes);  // still held: no new event after the clear
+    EXPECT_EQ(popKeyEvent(), 0);
+}
+
+TEST_F(KeyQueue, EveryPressOfTheDeviceArrivesHoweverShortOrRepeated) {
+    // What a window's key events leave in the device state, polled as the shell does.
+    platform::inputReleaseAllKeys();
+    auto poll = [] { pollKeyboard(reinterpret_cast<const char*>(platform::keyboardState())); };
+    poll();
+    // Pressed and released between two polls: one event.
+    platform::inputSetKey(30, true);
+    platform::inputSetKey(30, false);
+    poll();
+    EXPECT_EQ(popKeyEvent(), 30);
+    poll();
+    EXPECT_EQ(popKeyEvent(), 0);
+    // Pressed, released and pressed again before a poll saw it up: two events, one a poll.
+    platform::inputSetKey(48, true);
+    poll();
+    platform::inputSetKey(48, false);
+    platform::inputSetKey(48, true);
+    poll();
+    poll();
+    EXPECT_EQ(popKeyEvent(), 48);
+    EXPECT_EQ(popKeyEvent(), 48);
+    EXPECT_EQ(popKeyEvent(), 0);
+    // Held down: no more events; released: none either.
+    poll();
+    platform::inputSetKey(48, false);
+    poll();
     EXPECT_EQ(popKeyEvent(), 0);
 }
 
