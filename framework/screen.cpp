@@ -71,6 +71,14 @@ Image* Screen::addImage(const char* file) {
 
 void Screen::freeImages() {
     if (!images) return;
+    // The restoration must not keep a background whose surface goes with these images.
+    for (int i = 0; i < images->getCount(); ++i) {
+        IDirectDrawSurface* surface = images->at<Image>(i)->getSurface();
+        if (!surface) continue;
+        if (dirtyRects.getWorkingBackground() == surface) dirtyRects.setWorkingBackground(nullptr);
+        if (dirtyRects.getPristineBackground() == surface)
+            dirtyRects.setPristineBackground(nullptr);
+    }
     images->deleteAll<Image>();
     delete images;
     images = nullptr;

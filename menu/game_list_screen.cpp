@@ -67,8 +67,9 @@ void GameListScreen::enter(IDirectDraw* dd, IDirectDrawSurface* back) {
     Screen::enter(dd, back);
     workingImage = addImage("background.bmp");
     pristineImage = addImage("background.bmp");
-    if (workingImage) setWorkingBackground(workingImage->getSurface());
-    if (pristineImage) setPristineBackground(pristineImage->getSurface());
+    // A background that cannot be loaded leaves none: never the last screen's.
+    setWorkingBackground(workingImage ? workingImage->getSurface() : nullptr);
+    setPristineBackground(pristineImage ? pristineImage->getSurface() : nullptr);
     dirtyRects.refreshAll();
 
     for (const Placed& c : kControls) {
@@ -123,7 +124,9 @@ int GameListScreen::handleMessage(HWND, UINT, WPARAM, LPARAM) {
 
 void GameListScreen::scanGames() {
     char here[256] = {};
-    if (GetCurrentDirectoryA(sizeof here, here) == 0) return;
+    // A folder that does not fit is refused (an empty list), never scanned cut short.
+    const DWORD length = GetCurrentDirectoryA(sizeof here, here);
+    if (length == 0 || length >= sizeof here) return;
     char pattern[300];
     std::snprintf(pattern, sizeof pattern, "%s\\*", here);
     WIN32_FIND_DATAA data;

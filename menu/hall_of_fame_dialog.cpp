@@ -132,7 +132,8 @@ int HallOfFameDialog::buildUploadAddress(char* out, std::size_t size) const {
     std::string game = gameName;
     if (game.empty()) {
         char folder[MAX_PATH] = {};
-        GetCurrentDirectoryA(sizeof folder, folder);
+        const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+        if (length == 0 || length >= sizeof folder) return 0;
         game = folder;
         const std::size_t cut = game.find_last_of("/\\");
         if (cut != std::string::npos) game.erase(0, cut + 1);

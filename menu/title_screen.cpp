@@ -67,8 +67,9 @@ void TitleScreen::enter(IDirectDraw* dd, IDirectDrawSurface* back) {
     Screen::enter(dd, back);
     workingImage = addImage("titlebackground.bmp");
     pristineImage = addImage("titlebackground.bmp");
-    if (workingImage) setWorkingBackground(workingImage->getSurface());
-    if (pristineImage) setPristineBackground(pristineImage->getSurface());
+    // A background that cannot be loaded leaves none: never the last screen's.
+    setWorkingBackground(workingImage ? workingImage->getSurface() : nullptr);
+    setPristineBackground(pristineImage ? pristineImage->getSurface() : nullptr);
     dirtyRects.refreshAll();
     SetCurrentDirectoryA("..");
 
@@ -178,13 +179,19 @@ bool TitleScreen::showPlayers() {
     return true;
 }
 
-void TitleScreen::startGame() {
+bool TitleScreen::startGame() {
     SetCurrentDirectoryA("..");
     char menuFolder[256] = {};
-    GetCurrentDirectoryA(sizeof menuFolder, menuFolder);
+    // A menu folder that does not fit is refused: the game would get a cut path to return to.
+    const DWORD length = GetCurrentDirectoryA(sizeof menuFolder, menuFolder);
+    if (length == 0 || length >= sizeof menuFolder) {
+        if (selectedGame) SetCurrentDirectoryA(selectedGame->folder);
+        return false;
+    }
     if (selectedGame)
         ShellExecuteA(nullptr, "open", selectedGame->program, menuFolder, selectedGame->folder,
                       SW_SHOWNORMAL);
+    return true;
 }
 
 int TitleScreen::update(int) {
@@ -216,10 +223,7 @@ int TitleScreen::update(int) {
     if (buttonList->wasClicked("HowToPlay") && !showPage(".\\title\\HowToPlay.bmp")) return 7;
     if (buttonList->wasClicked("HighScores") && !showHallOfFame()) return 7;
     if (buttonList->wasClicked("Players") && !showPlayers()) return 7;
-    if (buttonList->wasClicked("Play")) {
-        startGame();
-        return 7;
-    }
+    if (buttonList->wasClicked("Play") && startGame()) return 7;
     if (buttonList->wasClicked("Menu")) {
         SetCurrentDirectoryA("..");
         screenManager.selectScreen("Gatefold");

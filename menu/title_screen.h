@@ -36,7 +36,9 @@ private:
     bool showPage(const char* file);
     bool showHallOfFame();
     bool showPlayers();
-    void startGame();
+    // Starts the selected game with the menu folder as its command line; false, with
+    // nothing started, when that folder's path does not fit.
+    bool startGame();
     // Writes a switch to the menu folder's options.ini at once.
     void toggle(const char* buttonName, const char* key, int& on);
 

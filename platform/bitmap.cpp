@@ -9,6 +9,7 @@
 
 #include "platform/ddraw_internal.h"
 #include "platform/display.h"
+#include "platform/regular_file.h"
 
 namespace platform {
 std::string resolvePath(const char* windowsPath);
@@ -17,28 +18,20 @@ std::string resolvePath(const char* windowsPath);
 namespace platform {
 namespace {
 
-constexpr size_t kMaxFileBytes = 64u << 20;
 constexpr std::int64_t kMaxSide = 16384;
+// No picture of the programs comes near this (the largest is 800 x 600); a bigger one
+// would cost its size in memory several times over, so it is refused before any of that.
+constexpr std::int64_t kMaxPixels = 4 << 20;
+// Four bytes a pixel at most, and room for headers and a palette.
+constexpr size_t kMaxFileBytes = static_cast<size_t>(kMaxPixels) * 4 + (64u << 10);
 
 std::uint32_t u32(const std::vector<unsigned char>& b, size_t at) {
     return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+           static_cast<std::uint32_t>(b[at + 2]) << 16 |
+           static_cast<std::uint32_t>(b[at + 3]) << 24;
 }
 std::uint16_t u16(const std::vector<unsigned char>& b, size_t at) {
     return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
-
-bool readFile(const std::string& path, std::vector<unsigned char>& out) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    unsigned char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        out.insert(out.end(), chunk, chunk + n);
-        if (out.size() > kMaxFileBytes) break;
-    }
-    std::fclose(f);
-    return out.size() <= kMaxFileBytes;
 }
 
 }  // namespace
@@ -71,6 +64,7 @@ bool bitmapHeaderSane(const std::vector<unsigned char>& b) {
     if (height < 0) height = -height;
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || planes != 1)
         return false;
+    if (width * height > kMaxPixels) return false;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
     // Plain pixels, or bit fields for 16 and 32 bits; run-length pictures are refused.
     if (compression != 0 && !(compression == 3 && (bpp == 16 || bpp == 32))) return false;
@@ -90,7 +84,8 @@ bool bitmapHeaderSane(const std::vector<unsigned char>& b) {
 IDirectDrawSurface* loadBitmapSurface(const char* path, int depth) {
     if (!path || !*path) return nullptr;
     std::vector<unsigned char> bytes;
-    if (!readFile(resolvePath(path), bytes) || !bitmapHeaderSane(bytes)) return nullptr;
+    if (!readRegularFile(resolvePath(path), bytes, kMaxFileBytes) || !bitmapHeaderSane(bytes))
+        return nullptr;
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!rw) return nullptr;
     SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);

@@ -17,6 +17,7 @@
 #include "platform/faults.h"
 #include "platform/handles.h"
 #include "platform/path.h"
+#include "platform/regular_file.h"
 #include "platform/win32.h"
 
 namespace platform {
@@ -196,7 +197,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, 
         f->writable = true;
         const bool truncate = creation == CREATE_ALWAYS || creation == TRUNCATE_EXISTING || !exists;
         if (!truncate) {
-            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            const int fd = openRegularFile(path);
             if (fd < 0) {
                 SetLastError(errorOf(errno));
                 delete f;
@@ -211,7 +212,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, 
         // An existing file that is emptied is replaced whole when the handle closes.
         f->dirty = truncate && exists;
     } else {
-        f->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        f->fd = openRegularFile(path);
         if (f->fd < 0) {
             SetLastError(errorOf(errno));
             delete f;

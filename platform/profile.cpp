@@ -13,10 +13,14 @@
 
 #include "platform/atomic_file.h"
 #include "platform/path.h"
+#include "platform/regular_file.h"
 #include "platform/win32.h"
 
 namespace platform {
 namespace {
+
+// Larger profile files are not read (a write would then start them afresh).
+constexpr size_t kMaxProfileBytes = 16u << 20;
 
 std::string trim(const std::string& s) {
     const size_t b = s.find_first_not_of(" \t\r\n");
@@ -42,19 +46,27 @@ std::string trimEnd(const std::string& s) {
     return e == std::string::npos ? std::string() : s.substr(0, e + 1);
 }
 
-// The file's lines without their endings; `crlf` tells whether the file used "\r\n",
-// so that a rewrite keeps its style (new files get the Windows one).
+// The file's lines without their endings, which may be "\r\n", "\n" or "\r", and without
+// a leading UTF-8 byte-order mark; `crlf` tells whether the first line ended in "\r\n" or
+// a bare "\r", so that a rewrite keeps a Windows style (new files get it too).
 std::vector<std::string> readLines(const std::string& path, bool* crlf = nullptr) {
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
     if (crlf) *crlf = true;
+    std::vector<unsigned char> bytes;
+    if (!readRegularFile(path, bytes, kMaxProfileBytes)) return lines;
+    size_t at = 0;
+    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) at = 3;
     bool first = true;
-    for (std::string line; std::getline(in, line);) {
-        const bool cr = !line.empty() && line.back() == '\r';
-        if (cr) line.pop_back();
-        if (first && crlf && !in.eof()) *crlf = cr;
+    while (at < bytes.size()) {
+        size_t end = at;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
+        lines.emplace_back(reinterpret_cast<const char*>(bytes.data()) + at, end - at);
+        if (end == bytes.size()) break;
+        const bool lf = bytes[end] == '\n';
+        if (first && crlf) *crlf = !lf;
         first = false;
-        lines.push_back(line);
+        at = end + 1;
+        if (!lf && at < bytes.size() && bytes[at] == '\n') ++at;
     }
     return lines;
 }

@@ -4,6 +4,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/path.h"
+#include "platform/regular_file.h"
 
 GameRecord::GameRecord()
     : state(0),
@@ -19,7 +20,7 @@ GameRecord::GameRecord()
 
 int GameRecord::loadBests() {
     bestScore = 0;
-    std::FILE* f = std::fopen(platform::resolvePath(kBestsFile).c_str(), "rb");
+    std::FILE* f = platform::openRegularFileStream(platform::resolvePath(kBestsFile));
     if (f == nullptr) return 0;
     std::int32_t block[kBestSlots];
     const bool whole = std::fread(block, sizeof(block), 1, f) == 1;

@@ -1,11 +1,14 @@
 #include "profile/score_table.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "platform/atomic_file.h"
 #include "platform/path.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -79,7 +82,7 @@ int ScoreTable::topScore() const {
 
 int ScoreTable::readFile(const char* path) {
     if (path == nullptr || entries == nullptr) return 0;
-    std::FILE* f = std::fopen(platform::resolvePath(path).c_str(), "rb");
+    std::FILE* f = platform::openRegularFileStream(platform::resolvePath(path));
     if (f == nullptr) return 0;
     unsigned char head[4];
     bool ok = std::fread(head, 1, 4, f) == 4 && getInt32(head) == count;
@@ -101,8 +104,33 @@ int ScoreTable::readFile(const char* path) {
     return 1;
 }
 
+namespace {
+
+// A file at `target` that a table of `rows` rows cannot read is kept as target.bad
+// (replacing an older one) before it is replaced; false when it could not be kept.
+bool keepUnreadable(const std::string& target, int rows) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0) return true;  // nothing there to lose
+    std::FILE* f = platform::openRegularFileStream(target);
+    if (f != nullptr) {
+        unsigned char head[4];
+        const bool readable = std::fread(head, 1, 4, f) == 4 && getInt32(head) == rows &&
+                              st.st_size >= 0 &&
+                              static_cast<unsigned long long>(st.st_size) >=
+                                  4 + kRowBytes * static_cast<std::size_t>(rows);
+        std::fclose(f);
+        if (readable) return true;
+    }
+    return std::rename(target.c_str(), (target + ".bad").c_str()) == 0;
+}
+
+}  // namespace
+
 int ScoreTable::writeFile(const char* path) const {
     if (path == nullptr || count < 0 || (count > 0 && entries == nullptr)) return 0;
+    const std::string target = platform::resolvePath(path);
+    // Rows the player had are never lost to a table that could not read them.
+    if (!keepUnreadable(target, count)) return 0;
     std::vector<unsigned char> data(4 + kRowBytes * static_cast<std::size_t>(count));
     putInt32(data.data(), count);
     for (int i = 0; i < count; ++i) {
@@ -110,6 +138,5 @@ int ScoreTable::writeFile(const char* path) const {
         std::memcpy(row, entries[i].name, sizeof(entries[i].name));
         putInt32(row + 256, entries[i].score);
     }
-    return platform::writeFileAtomically(platform::resolvePath(path), data.data(), data.size()) ? 1
-                                                                                                : 0;
+    return platform::writeFileAtomically(target, data.data(), data.size()) ? 1 : 0;
 }

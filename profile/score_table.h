@@ -39,7 +39,9 @@ public:
     // Reads a file whose row count equals this table's; anything else leaves the table as
     // it was. Returns 1 on success. Paths use the Windows spelling.
     int readFile(const char* path);
-    // Replaces the file as a whole; a failed write leaves the old file. Returns 1 on success.
+    // Replaces the file as a whole; a failed write leaves the old file. A file there that
+    // this table cannot read is first kept beside it as PATH.bad (0 when that fails).
+    // Returns 1 on success.
     int writeFile(const char* path) const;
 
     ScoreEntry* entries;

@@ -5,6 +5,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/path.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ std::vector<MoveRecord> MoveLog::readFile(const char* fileName, EnteredScore* en
     std::vector<MoveRecord> moves;
     if (entry != nullptr) *entry = EnteredScore{};
     if (fileName == nullptr) return moves;
-    std::FILE* f = std::fopen(platform::resolvePath(fileName).c_str(), "rb");
+    std::FILE* f = platform::openRegularFileStream(platform::resolvePath(fileName));
     if (f == nullptr) return moves;
     unsigned char buffer[8];
     if (std::fread(buffer, 1, 4, f) == 4) {

@@ -80,9 +80,9 @@ WheelScreen::~WheelScreen() {
 void WheelScreen::enter(IDirectDraw* dd, IDirectDrawSurface* back) {
     Screen::enter(dd, back);
     workingImage = addImage("background.bmp");
-    if (workingImage) setWorkingBackground(workingImage->getSurface());
+    setWorkingBackground(workingImage ? workingImage->getSurface() : nullptr);
     pristineImage = addImage("background.bmp");
-    if (pristineImage) setPristineBackground(pristineImage->getSurface());
+    setPristineBackground(pristineImage ? pristineImage->getSurface() : nullptr);
     dirtyRects.refreshAll();
 
     for (int i = 0; i < static_cast<int>(sizeof kButtons / sizeof kButtons[0]); ++i) {

@@ -251,6 +251,9 @@ int backendStart(int argc, char** argv, std::string& commandLine) {
             b.options.maxFrames = n;
         } else if (a == "--fail") {
             if (!value(v)) return usage(program, "--fail needs a name");
+            // A misspelt name would inject nothing and a fault test would pass untested.
+            if (!faultKnown(v.c_str()))
+                return usage(program, "unknown fault " + v + " (known: " + faultNames() + ")");
             faultSet(v.c_str(), true);
         } else {
             return usage(program, "unknown option " + a);
