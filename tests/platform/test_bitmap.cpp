@@ -174,6 +174,29 @@ TEST(Bitmap, UnsupportedAndOversizedHeadersAreRefused) {
     std::string early = good;
     put32(early, testsupport::kBmpPixelOffsetAt, 20);
     refused(early, "pixels said to start inside the header");
+    // A valid 1-bit picture of 4096 x 4097 (2 MB on disk) would need 32 MB as a surface:
+    // refused by its pixel count; 2048 x 2048 is still read.
+    auto oneBit = [](std::int32_t w, std::int32_t h) {
+        const std::int32_t row = (w + 31) / 32 * 4;
+        std::string b(62, '\0');
+        b[0] = 'B';
+        b[1] = 'M';
+        put32(b, 10, 62);
+        put32(b, 14, 40);
+        put32(b, testsupport::kBmpWidthAt, static_cast<std::uint32_t>(w));
+        put32(b, testsupport::kBmpHeightAt, static_cast<std::uint32_t>(h));
+        b[26] = 1;
+        b[testsupport::kBmpBitsAt] = 1;
+        b[58] = b[59] = b[60] = static_cast<char>(0xFF);  // palette: black, white
+        b.resize(62 + static_cast<size_t>(row) * static_cast<size_t>(h), '\0');
+        put32(b, 2, static_cast<std::uint32_t>(b.size()));
+        return b;
+    };
+    refused(oneBit(4096, 4097), "more pixels than any picture of the programs");
+    const std::string big = dir.write("big.bmp", oneBit(2048, 2048));
+    IDirectDrawSurface* bigSurface = platform::loadBitmapSurface(big.c_str(), 16);
+    EXPECT_NE(bigSurface, nullptr);
+    if (bigSurface) bigSurface->Release();
     // The unchanged file is accepted, so the refusals above are the fields' doing.
     const std::string path = dir.write("fine.bmp", good);
     IDirectDrawSurface* s = platform::loadBitmapSurface(path.c_str(), 16);

@@ -131,6 +131,22 @@ TEST_F(ProfileTest, WritingKeepsAFilesUnixLineEndings) {
     EXPECT_EQ(dir.read("options.ini"), "[setup]\nmusic=Y\nSFX=N\n");
 }
 
+TEST_F(ProfileTest, AByteOrderMarkAndAnyLineEndsAreRead) {
+    const char* files[] = {"\xEF\xBB\xBF[setup]\r\nSFX=N\r\n[Player1]\r\nname=Bo\r\n",
+                           "[setup]\rSFX=N\r[Player1]\rname=Bo\r",
+                           "[setup]\nSFX=N\r\n[Player1]\rname=Bo"};
+    for (const char* text : files) {
+        dir.write("options.ini", text);
+        EXPECT_EQ(get("setup", "SFX"), "N") << text;
+        EXPECT_EQ(get("Player1", "name"), "Bo") << text;
+        // A write keeps what was there.
+        ASSERT_TRUE(WritePrivateProfileStringA("setup", "Music", "Y", ini.c_str()));
+        EXPECT_EQ(get("setup", "SFX"), "N") << text;
+        EXPECT_EQ(get("Player1", "name"), "Bo") << text;
+        EXPECT_EQ(get("setup", "Music"), "Y") << text;
+    }
+}
+
 TEST_F(ProfileTest, WritingCreatesAMissingFile) {
     ASSERT_TRUE(WritePrivateProfileStringA("setup", "Music", "Y", ini.c_str()));
     EXPECT_EQ(dir.read("options.ini"), "[setup]\r\nMusic=Y\r\n");

@@ -118,6 +118,24 @@ TEST_F(Scores, FilesOfAnotherCountOrTooShortAreRejected) {
     EXPECT_EQ(table.readFile("missing.dat"), 0);
 }
 
+TEST_F(Scores, AFileThatCouldNotBeReadIsKeptBesideTheNewOne) {
+    // Three bytes short: refused, as any table of another size is, but not thrown away.
+    const std::string damaged = int32Bytes(20) + std::string(5197, 'd');
+    folder.write("Game/hiscore.dat", damaged);
+    EXPECT_EQ(table.readFile("hiscore.dat"), 0);
+    table.insert("new", 9);
+    ASSERT_EQ(table.writeFile("hiscore.dat"), 1);
+    EXPECT_EQ(folder.read("Game/hiscore.dat.bad"), damaged);
+    EXPECT_EQ(folder.read("Game/hiscore.dat").size(), 5204u);
+    // A readable table is replaced without a copy; the next unreadable one replaces the copy.
+    table.insert("newer", 10);
+    ASSERT_EQ(table.writeFile("hiscore.dat"), 1);
+    EXPECT_EQ(folder.read("Game/hiscore.dat.bad"), damaged);
+    folder.write("Game/hiscore.dat", int32Bytes(10) + std::string(2600, 'e'));
+    ASSERT_EQ(table.writeFile("hiscore.dat"), 1);
+    EXPECT_EQ(folder.read("Game/hiscore.dat.bad"), int32Bytes(10) + std::string(2600, 'e'));
+}
+
 TEST_F(Scores, NamesReadFromAFileAreAlwaysTerminated) {
     folder.write("Game/hiscore.dat", int32Bytes(20) + std::string(5200, 'w'));
     ASSERT_EQ(table.readFile("hiscore.dat"), 1);

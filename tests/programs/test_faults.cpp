@@ -1,7 +1,9 @@
 // Tintaro and Gatefold headless builds run with a platform call made to fail: the start-up
 // refusals, a frozen framework clock, silence, failed saves that leave the old files, and
-// the remaining set-up failures, none of which may crash a program.
+// the remaining set-up failures, none of which may crash a program; and with damaged or
+// hostile files in their folders: broken backgrounds, and a FIFO where a saved file goes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstring>
@@ -377,6 +379,62 @@ TEST(GatefoldFaults, ResourceFailuresEndWithoutACrash) {
                               {"--fail", o.fault});
         expectOrdinaryEnd(run, o, "Gatefold");
     }
+}
+
+TEST(GatefoldFaults, AnUnknownFaultNameIsRefused) {
+    GatefoldFolder folder;
+    auto run = folder.run("wait 5\nkey 1\nwait 5\n", {"--fail", "file-wrte"});
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_TRUE(linesStarting(run, "exit\t0").empty());
+}
+
+TEST(GatefoldFaults, BrokenBackgroundsLeaveTheScreenBareWithoutACrash) {
+    // The list, a click on the game, its title screen, back to the list and to the title.
+    const std::string script = "wait 5\n" + click(14 + 60, 140 + 40) + "wait 5\n" +
+                               click(636 + 40, 365 + 20) + "wait 5\n" + click(14 + 60, 140 + 40) +
+                               "wait 5\nkey 1\nwait 10\n";
+    for (const char* file : {"Tintaro/title/titlebackground.bmp", "background.bmp"}) {
+        for (const char* damage : {"missing", "empty", "cut", "text"}) {
+            GatefoldFolder folder;
+            const fs::path path = folder.menu() / file;
+            const std::string bytes = readFile(path);
+            if (std::string(damage) == "missing") fs::remove(path);
+            if (std::string(damage) == "empty") writeFile(path, "");
+            if (std::string(damage) == "cut") writeFile(path, bytes.substr(0, bytes.size() / 2));
+            if (std::string(damage) == "text") writeFile(path, "not a picture\n");
+            auto run = folder.run(script);
+            EXPECT_EQ(run.exitStatus, 0) << file << " " << damage;
+            ASSERT_FALSE(run.transcript.empty()) << file << " " << damage;
+            EXPECT_EQ(run.transcript.back(), "exit\t0") << file << " " << damage;
+        }
+    }
+}
+
+TEST(TintaroFaults, AFifoWhereTheScoresGoNeitherHangsNorIsKept) {
+    int x = 0, y = 0;
+    ASSERT_TRUE(blueTopArm(x, y));
+    TintaroFolder folder;
+    const fs::path scores = folder.game() / "hiscore.dat";
+    ASSERT_EQ(::mkfifo(scores.c_str(), 0644), 0);
+    auto run = folder.run("wait 5\n" + click(x, y) + kExitButton);
+    EXPECT_EQ(run.exitStatus, 0);
+    // The game's score went into a real table; the FIFO was moved aside, not written to.
+    EXPECT_EQ(readFile(scores).size(), 5204u);
+    struct stat st {};
+    ASSERT_EQ(::lstat((scores.string() + ".bad").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST(GatefoldFaults, FifosWhereFilesAreReadNeitherHangNorCrash) {
+    GatefoldFolder folder;
+    ASSERT_EQ(::mkfifo((folder.menu() / "Tintaro" / "hiscore.dat").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((folder.menu() / "options.ini").c_str(), 0644), 0);
+    // The list, the title screen, the hall of fame, then Esc.
+    auto run = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + "wait 5\n" + click(108, 390) +
+                          "wait 5\nkey 1\nwait 10\n");
+    EXPECT_EQ(run.exitStatus, 0);
+    ASSERT_FALSE(run.transcript.empty());
+    EXPECT_EQ(run.transcript.back(), "exit\t0");
 }
 
 }  // namespace

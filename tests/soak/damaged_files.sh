@@ -118,8 +118,9 @@ run_one() {
         dir=$run/Tintaro exe=Tintaro-headless script=tintaro.txt
     fi
     local err=$SWEEP_WORK/results/$index.err rc=0
-    (cd "$dir" && timeout -s KILL "$SWEEP_RUN_TIMEOUT" "./$exe" --script "$SWEEP_WORK/$script" \
-        --transcript "$run/transcript.tsv" --max-frames 1000) >/dev/null 2>"$err" || rc=$?
+    # The outer redirection silences the shell's own "Segmentation fault" notice.
+    { (cd "$dir" && timeout -s KILL "$SWEEP_RUN_TIMEOUT" "./$exe" --script "$SWEEP_WORK/$script" \
+        --transcript "$run/transcript.tsv" --max-frames 1000) >/dev/null 2>"$err"; } 2>/dev/null || rc=$?
     # Reached the last screen: Gatefold's Play wrote its launch line, Tintaro's Exit saved.
     local reached=no
     if [[ $program == Gatefold ]]; then
@@ -188,7 +189,11 @@ for line in "${lines[@]}"; do
     if [[ $status != ok ]] && ((i >= 2)); then
         failures=$((failures + 1))
         echo "FAIL  $file  $damage  $program: $what"
-        grep -v '^\s*$' "$work/results/$i.err" | tail -8 | sed 's/^/    | /'
+        if grep -q '[^[:space:]]' "$work/results/$i.err"; then
+            grep -v '^[[:space:]]*$' "$work/results/$i.err" | tail -8 | sed 's/^/    | /'
+        else
+            echo "    | (nothing on stderr)"
+        fi
     fi
 done
 echo "  Gatefold reached Play in $gatefold_end runs, Tintaro reached Exit in $tintaro_end runs"
