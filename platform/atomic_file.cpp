@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/faults.h"
+#include "platform/user_data.h"
 #include "platform/win32.h"
 
 namespace platform {
@@ -56,7 +57,9 @@ bool writeAll(int fd, const void* data, std::size_t size) {
 
 }  // namespace
 
-bool writeFileAtomically(const std::string& path, const void* data, std::size_t size) {
+bool writeFileAtomically(const std::string& target, const void* data, std::size_t size) {
+    // A file of an installed tree is saved in the user's own folder.
+    const std::string path = target.empty() ? target : writablePath(target);
     if (faultActive("file-write")) {
         SetLastError(ERROR_DISK_FULL);
         return false;

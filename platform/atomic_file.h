@@ -8,7 +8,8 @@
 
 namespace platform {
 
-// `path` is a POSIX path (already resolved). On failure returns false, sets the last
+// `path` is a POSIX path (already resolved); a path in an installed tree is written to the
+// user's own copy. On failure returns false, sets the last
 // error (ERROR_DISK_FULL for a full disk or the fault) and removes the temporary file.
 bool writeFileAtomically(const std::string& path, const void* data, std::size_t size);
 

@@ -18,6 +18,7 @@
 #include "platform/handles.h"
 #include "platform/path.h"
 #include "platform/regular_file.h"
+#include "platform/user_data.h"
 #include "platform/win32.h"
 
 namespace platform {
@@ -157,7 +158,10 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, 
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    const std::string path = resolvePath(fileName);
+    // Reads take the user's copy of an installed file when there is one; writes go there.
+    const std::string resolved = resolvePath(fileName);
+    const std::string path =
+        (access & GENERIC_WRITE) ? writablePath(resolved) : readablePath(resolved);
     struct stat st;
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/user_data.h"
 
 namespace platform {
 
@@ -10,6 +11,10 @@ int runProgram(int argc, char** argv, WinMainFn winMain) {
     std::string commandLine;
     const int early = backendStart(argc, argv, commandLine);
     if (early >= 0) return early;
+    // A real window's program starts in its own folder, wherever it was started from; a
+    // headless one stays where its script's runner put it.
+    if (!backend().virtualTime()) enterProgramFolder();
+    setUpUserData();
     std::vector<char> text(commandLine.begin(), commandLine.end());
     text.push_back('\0');
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(0x400000);

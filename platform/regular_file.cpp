@@ -6,12 +6,14 @@
 
 #include <cerrno>
 
+#include "platform/user_data.h"
+
 namespace platform {
 
 int openRegularFile(const std::string& path) {
     // Non-blocking, so that opening a FIFO returns at once; the check follows on the
     // descriptor itself, so the file cannot be swapped in between.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(readablePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -10,8 +10,9 @@
 
 namespace platform {
 
-// A read-only descriptor of the regular file at `path` (a POSIX path), or -1 with errno
-// set (EINVAL for something that is not a regular file).
+// A read-only descriptor of the regular file at `path` (a POSIX path; the user's copy of
+// an installed file when there is one), or -1 with errno set (EINVAL for something that
+// is not a regular file).
 int openRegularFile(const std::string& path);
 // The same as a stdio stream reading bytes, or null.
 std::FILE* openRegularFileStream(const std::string& path);

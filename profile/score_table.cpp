@@ -9,6 +9,7 @@
 #include "platform/atomic_file.h"
 #include "platform/path.h"
 #include "platform/regular_file.h"
+#include "platform/user_data.h"
 
 namespace {
 
@@ -108,7 +109,10 @@ namespace {
 
 // A file at `target` that a table of `rows` rows cannot read is kept as target.bad
 // (replacing an older one) before it is replaced; false when it could not be kept.
-bool keepUnreadable(const std::string& target, int rows) {
+bool keepUnreadable(const std::string& file, int rows) {
+    // A file of an installed tree is never replaced (the user's copy is written instead).
+    const std::string target = platform::readablePath(file);
+    if (target != platform::writablePath(file)) return true;
     struct stat st {};
     if (::lstat(target.c_str(), &st) != 0) return true;  // nothing there to lose
     std::FILE* f = platform::openRegularFileStream(target);

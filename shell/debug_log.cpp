@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/user_data.h"
+
 namespace {
 
 std::atomic<int> logEnabled{0};
@@ -23,7 +25,8 @@ int isLogEnabled() {
 int logMessage(const char* format, ...) {
     if (logEnabled.load() == 0 || format == nullptr) return 0;
     if (logFile == nullptr) {
-        logFile = std::fopen("debug.log", "wb+");
+        // In an installed tree the log goes to the user's own folder.
+        logFile = std::fopen(platform::writablePath("debug.log").c_str(), "wb+");
         if (logFile == nullptr) return 0;
     }
     va_list args;

@@ -601,4 +601,46 @@ TEST(TintaroProgram, F1ShowsOneReadableFrameRateAndTakesItAwayAgain) {
     EXPECT_EQ(differingPixels(before, off, 580, 0, 220, 16), 0);
 }
 
+TEST(TintaroProgram, InAnInstalledTreeEachUsersSavesGoToTheirOwnDataFolder) {
+    int x = 0, y = 0;
+    ASSERT_TRUE(armPoint(kArms[0], false, x, y));
+    testsupport::TempDir dir;
+    const fs::path menu = dir.path() / "menu";
+    const fs::path game = menu / "Tintaro";
+    fs::create_directories(game);
+    testsupport::TempDir gameFiles;
+    copyGame(gameFiles);
+    fs::copy(gameFiles.path(), game, fs::copy_options::recursive);
+    std::ofstream(menu / "userdata.ini") << "[userdata]\nfolder=Gatefold\n";
+    auto runAs = [&](const std::string& user, const std::string& script) {
+        ::setenv("XDG_DATA_HOME", (dir.path() / user).c_str(), 1);
+        auto run = testsupport::runHeadless(kProgram, game.string(), script, {},
+                                            (dir.path() / ("work-" + user)).string());
+        ::unsetenv("XDG_DATA_HOME");
+        return run;
+    };
+    fs::create_directories(dir.path() / "work-anna");
+    fs::create_directories(dir.path() / "work-ben");
+    ASSERT_EQ(runAs("anna", "wait 5\n" + click(x, y) + kExit).exitStatus, 0);
+    // Anna's game and score are in her folder, laid out as the tree; the tree is untouched.
+    const fs::path anna = dir.path() / "anna" / "Gatefold" / "Tintaro";
+    EXPECT_EQ(int32At(readFile(anna / "moves.dat"), 0), 1);
+    EXPECT_EQ(readFile(anna / "hiscore.dat").size(), 5204u);
+    EXPECT_FALSE(fs::exists(game / "moves.dat"));
+    EXPECT_FALSE(fs::exists(game / "hiscore.dat"));
+    // Her next start resumes it; Ben starts afresh and leaves hers alone.
+    auto resumed = runAs("anna", "wait 5\ncapture resumed.bmp\nkey 1\nwait 5\n");
+    ASSERT_EQ(resumed.exitStatus, 0);
+    EXPECT_EQ(boardOf(testsupport::readBmp24(resumed.captureDir + "/resumed.bmp")),
+              boardAfter({{0, 0}}));
+    const std::string annasMoves = readFile(anna / "moves.dat");
+    auto ben = runAs("ben", "wait 5\ncapture fresh.bmp\n" + std::string(kNewGame) + kExit);
+    ASSERT_EQ(ben.exitStatus, 0);
+    EXPECT_EQ(boardOf(testsupport::readBmp24(ben.captureDir + "/fresh.bmp")), startBoard());
+    EXPECT_EQ(readFile(dir.path() / "ben" / "Gatefold" / "Tintaro" / "moves.dat"),
+              std::string(4, '\0'));
+    EXPECT_EQ(readFile(anna / "moves.dat"), annasMoves);
+    EXPECT_FALSE(fs::exists(game / "moves.dat"));
+}
+
 }  // namespace
