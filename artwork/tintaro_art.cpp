@@ -258,7 +258,8 @@ bool writeCommandButtons(const std::string& folder) {
     } buttons[] = {{"newgame.bmp", "New Game"},
                    {"menu.bmp", "Menu"},
                    {"help.bmp", "Help"},
-                   {"exit.bmp", "Exit"}};
+                   {"exit.bmp", "Exit"},
+                   {"hint.bmp", "Hint"}};
     for (const Spec& b : buttons) {
         Canvas c(132, 40);
         for (int lit = 0; lit < 2; ++lit)
@@ -352,6 +353,8 @@ bool writeHelpPage(const std::string& folder) {
         "once been complete earns 100,000. Solving earns 1,000,000 more plus the bonus: it "
         "starts at 500,000 and loses 125 with every turn, so fewer moves score higher. Your "
         "best scores go into the hall of fame.\n\n"
+        "<b>Stuck?</b> Hint, or the H key, lights up the arrow to click next; follow the "
+        "lit arrows and the puzzle comes out. A hint costs nothing.\n\n"
         "<b>Buttons.</b> New Game starts again, Menu returns to the game menu, Exit saves your "
         "game so that it goes on next time. Click anywhere on this page to play.";
     c.text(body, "DejaVu Sans 10.5", 34, 62, 626, 0, palette::ink);

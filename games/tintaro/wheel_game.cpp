@@ -86,6 +86,11 @@ void WheelGame::rotateRing(int ring, int direction) {
     dirty = 1;
     ++moves;
     bonus -= kBonusPerMove;
+    turnRing(cells, ring, direction);
+}
+
+void tintaro::turnRing(char* cells, int ring, int direction) {
+    if (ring < 0 || ring >= kRings) return;
     const int* list = ringCells[ring];
     char before[kRingSize];
     for (int k = 0; k < kRingSize; ++k) before[k] = cells[list[k]];

@@ -39,6 +39,10 @@ struct Arm {
 };
 extern const Arm arms[6];
 
+// Turns one ring of a board of kCells colour letters by one cell: direction 0 clockwise on
+// screen, anything else counter-clockwise. Rings outside 0 ... 2 do nothing.
+void turnRing(char* cells, int ring, int direction);
+
 // Game states.
 constexpr int kStatePlaying = 1;
 constexpr int kStateStarting = 9;

@@ -6,7 +6,9 @@
 #include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
 #include "games/tintaro/wheel_game.h"
+#include "games/tintaro/wheel_solver.h"
 #include "qv/qv.h"
+#include "shell/keyboard_queue.h"
 #include "shell/shell_state.h"
 #include "shell/timer_service.h"
 #include "sound/sound_effect_registry.h"
@@ -27,6 +29,7 @@ const Placed kButtons[] = {
     {"menu", "menu.bmp", 514, 525},
     {"help", "help.bmp", 654, 525},
     {"exit", "exit.bmp", 724, 525},
+    {"hint", "hint.bmp", 444, 525},
     {"bluetop", "bluetop.bmp", 272, 161},
     {"bluebottom", "bluebottom.bmp", 255, 205},
     {"magentaleft", "magentaleft.bmp", 339, 372},
@@ -34,7 +37,13 @@ const Placed kButtons[] = {
     {"yellowtop", "yellowtop.bmp", 469, 167},
     {"yellowbottom", "yellowbottom.bmp", 489, 209},
 };
-constexpr int kCommandButtons = 4;
+constexpr int kCommandButtons = 5;
+
+// The H key's scan code, and how long a hint shows its arm unless a click comes first.
+constexpr int kHintKey = 35;
+constexpr int kHintMs = 2000;
+// The lit arm pulses: a quarter second lit, a quarter second not.
+constexpr int kHintPulseMs = 250;
 
 constexpr int kChipOffsetX = 3, kChipOffsetY = 22;
 constexpr RECT kPanel{9, 21, 9 + 130, 21 + 430};
@@ -133,6 +142,9 @@ int WheelScreen::handleMessage(HWND, UINT, WPARAM, LPARAM) {
 }
 
 int WheelScreen::update(int) {
+    // The game takes one key: H asks for a hint.
+    for (int key = popKeyEvent(); key != 0; key = popKeyEvent())
+        if (key == kHintKey) hintRequested = true;
     int x = 0, y = 0, buttons = 0;
     mouseCursor.getState(&x, &y, &buttons, nullptr, nullptr);
     buttonList->handleMouse(x, y, buttons);
@@ -141,6 +153,9 @@ int WheelScreen::update(int) {
     if (buttonList->wasClicked("help")) {
         click();
         if (!showHelp(wheelGame)) return 7;
+        // Keys pressed while the page was open ask for nothing.
+        clearKeyEvents();
+        hintRequested = false;
     }
     return present() ? 1 : 0;
 }
@@ -177,6 +192,7 @@ int WheelScreen::step(WheelGame& game) {
         game.saveMoves("moves.dat");
         game.newGame();
         dirtyRects.refreshAll();
+        forgetHint();
     }
     if (buttonList->wasClicked("menu")) {
         click();
@@ -186,13 +202,18 @@ int WheelScreen::step(WheelGame& game) {
             return 7;
         }
     }
+    const bool hintAsked = buttonList->wasClicked("hint") || hintRequested;
+    hintRequested = false;
+    pulseHint();
     switch (game.getState()) {
         case kStatePlaying:
+            if (hintAsked) showHint(game);
             for (const Arm& arm : arms) {
                 if (!buttonList->wasClicked(arm.name)) continue;
                 click();
                 game.rotateRing(arm.ring, arm.direction);
                 game.recordMove(arm.ring, arm.direction);
+                followHint(arm.ring, arm.direction);
             }
             game.evaluateBoard(1);
             // The solving move shows the congratulation over the board it completed.
@@ -205,6 +226,7 @@ int WheelScreen::step(WheelGame& game) {
             game.setState(kStatePlaying);
             break;
         case kStateSolved:
+            forgetHint();
             setArmsEnabled(0);
             // A game resumed in the solved state has not been drawn yet.
             if (game.dirty != 0) drawSolved(game);
@@ -323,4 +345,55 @@ void WheelScreen::drawSolved(WheelGame& game) {
     game.dirty = 1;
     drawAll(game);
     showCongratulation();
+}
+
+void WheelScreen::showHint(WheelGame& game) {
+    // One solver for the program's life: its move tables take a moment to build.
+    static const tintaro::WheelSolver solver;
+    if (hintNext >= hintPlan.size()) {
+        hintPlan = solver.solve(game.cells);
+        hintNext = 0;
+    }
+    endHintLook();
+    if (hintNext >= hintPlan.size()) return;
+    const tintaro::Click& next = hintPlan[hintNext];
+    for (const tintaro::Arm& arm : tintaro::arms) {
+        if (arm.ring != next.ring || (arm.direction != 0) != (next.direction != 0)) continue;
+        hintArm = buttonList ? buttonList->find(arm.name) : nullptr;
+        break;
+    }
+    if (hintArm == nullptr) return;
+    // The arm shows its highlighted look, whether or not the pointer is on it.
+    hintArm->setFrameOffset(1);
+    hintStart = getTimerClockMs();
+}
+
+void WheelScreen::pulseHint() {
+    if (hintArm == nullptr) return;
+    const int elapsed = getTimerClockMs() - hintStart;
+    if (elapsed > kHintMs) {
+        endHintLook();
+        return;
+    }
+    const int lit = (elapsed / kHintPulseMs) % 2 == 0 ? 1 : 0;
+    if (hintArm->frameOffset != lit) hintArm->setFrameOffset(lit);
+}
+
+void WheelScreen::followHint(int ring, int direction) {
+    endHintLook();
+    if (hintNext < hintPlan.size() && hintPlan[hintNext] == tintaro::Click{ring, direction})
+        ++hintNext;
+    else
+        forgetHint();
+}
+
+void WheelScreen::endHintLook() {
+    if (hintArm != nullptr) hintArm->setFrameOffset(0);
+    hintArm = nullptr;
+}
+
+void WheelScreen::forgetHint() {
+    endHintLook();
+    hintPlan.clear();
+    hintNext = 0;
 }

@@ -3,10 +3,14 @@
 // runs the game's step, draws what changed and shows the help page.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "framework/dialog_screen.h"
 #include "framework/screen.h"
 #include "framework/sprite.h"
 #include "games/tintaro/wheel_game_view.h"
+#include "games/tintaro/wheel_solver.h"
 
 class WheelScreen : public Screen, public WheelGameView {
 public:
@@ -45,8 +49,24 @@ public:
     // Exists only while the help page is shown.
     DialogScreen* helpPage;
 
+    // The hint: the planned clicks, the next one to show, and the arm pulsing in its
+    // highlighted look since hintStart on the timer clock.
+    std::vector<tintaro::Click> hintPlan;
+    std::size_t hintNext = 0;
+    Button* hintArm = nullptr;
+    int hintStart = 0;
+    bool hintRequested = false;
+
 private:
     bool entered = false;
+    // Lights the next arm of the plan, planning from the board when there is no plan.
+    void showHint(WheelGame& game);
+    // A click on an arm: the plan goes on when it was the planned one, else it is dropped.
+    void followHint(int ring, int direction);
+    // Lit or not by the pulse's phase; over after two seconds.
+    void pulseHint();
+    void endHintLook();
+    void forgetHint();
     // Shows the help page until a click closes it; false when the program is quitting.
     bool showHelp(WheelGame& game);
     // Starts the menu program from the folder on the command line; false when there is

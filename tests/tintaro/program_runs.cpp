@@ -4,15 +4,18 @@
 // the rules themselves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "games/tintaro/wheel_game.h"
+#include "games/tintaro/wheel_solver.h"
 #include "qv/builtin_font.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
@@ -641,6 +644,77 @@ TEST(TintaroProgram, InAnInstalledTreeEachUsersSavesGoToTheirOwnDataFolder) {
               std::string(4, '\0'));
     EXPECT_EQ(readFile(anna / "moves.dat"), annasMoves);
     EXPECT_FALSE(fs::exists(game / "moves.dat"));
+}
+
+// The arms a capture shows in their highlighted look, by index in kArms.
+std::vector<int> litArms(const testsupport::Picture& shot) {
+    std::vector<int> lit;
+    for (int i = 0; i < 6; ++i) {
+        const ArmPlace& arm = kArms[i];
+        if (matchingPixels(shot, arm.file, 2, 1, arm.x, arm.y) == opaquePixels(arm.file, 2, 1))
+            lit.push_back(i);
+    }
+    return lit;
+}
+
+TEST(TintaroProgram, APlayerWhoOnlyClicksTheHintedArmsSolvesThePuzzle) {
+    // The start layout, and two boards reached from it by random clicks.
+    std::mt19937 random(20261208);
+    std::vector<std::vector<std::pair<int, int>>> openings(3);
+    for (size_t i = 1; i < openings.size(); ++i)
+        for (int k = 0; k < 150; ++k)
+            openings[i].push_back({static_cast<int>(random() % 3), static_cast<int>(random() % 2)});
+    // What the game will plan from a board: the same solver, the same board.
+    const tintaro::WheelSolver solver;
+    for (size_t o = 0; o < openings.size(); ++o) {
+        testsupport::TempDir dir;
+        copyGame(dir);
+        std::vector<std::pair<int, int>> played = openings[o];
+        bool solved = false;
+        // In runs of up to 30 hints, each resuming the saved game, so few captures pile up.
+        for (int chunk = 0; chunk < 20 && !solved; ++chunk) {
+            writeMoves(dir.path() / "moves.dat", played);
+            const std::string board = boardAfter(played);
+            const std::vector<tintaro::Click> plan = solver.solve(board.data());
+            ASSERT_FALSE(plan.empty()) << "opening " << o;
+            const size_t n = std::min<size_t>(30, plan.size());
+            std::string script = "wait 5\n";
+            for (size_t k = 0; k < n; ++k) {
+                int x = 0, y = 0;
+                ASSERT_TRUE(armPoint(armFor(plan[k].ring, plan[k].direction), false, x, y));
+                // The pointer rests off the arms, so only the hint can light one.
+                script += "move 790 590\nwait 2\nkey 35\nwait 2\ncapture hint" + std::to_string(k) +
+                          ".bmp\n" + click(x, y);
+            }
+            script += kExit;
+            auto run = testsupport::runHeadless(kProgram, dir.str(), script, {}, dir.str());
+            ASSERT_EQ(run.exitStatus, 0);
+            for (size_t k = 0; k < n; ++k) {
+                const std::string file = run.captureDir + "/hint" + std::to_string(k) + ".bmp";
+                const auto shot = testsupport::readBmp24(file);
+                ASSERT_TRUE(shot.ok()) << file;
+                const ArmPlace& expected = armFor(plan[k].ring, plan[k].direction);
+                const std::vector<int> lit = litArms(shot);
+                ASSERT_EQ(lit.size(), 1u) << "opening " << o << ", hint " << played.size() + k;
+                EXPECT_STREQ(kArms[lit[0]].name, expected.name);
+                fs::remove(file);
+            }
+            for (size_t k = 0; k < n; ++k) played.push_back({plan[k].ring, plan[k].direction});
+            // A hint is not a move: the saved game holds exactly the clicks.
+            EXPECT_EQ(int32At(readFile(dir.path() / "moves.dat"), 0),
+                      static_cast<std::int32_t>(played.size()));
+            solved = n == plan.size();
+        }
+        ASSERT_TRUE(solved) << "opening " << o;
+        // The game itself agrees: resumed, it shows the congratulation.
+        auto resumed = testsupport::runHeadless(
+            kProgram, dir.str(), "wait 5\ncapture end.bmp\nkey 1\nwait 5\n", {}, dir.str());
+        ASSERT_EQ(resumed.exitStatus, 0);
+        EXPECT_EQ(matchingPixels(testsupport::readBmp24(resumed.captureDir + "/end.bmp"),
+                                 "congrats.bmp", 1, 0, 159, 73),
+                  opaquePixels("congrats.bmp", 1, 0))
+            << "opening " << o;
+    }
 }
 
 }  // namespace
