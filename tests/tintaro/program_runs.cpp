@@ -152,6 +152,15 @@ std::string click(int x, int y) {
     return "click " + std::to_string(x) + " " + std::to_string(y) + "\nwait 4\n";
 }
 
+// A later start of the game saved in `dir`, captured as resumed.bmp and left with Esc; its
+// transcript and captures go to the folder `run` inside dir.
+testsupport::ProgramRun resumeAndCapture(const testsupport::TempDir& dir, const std::string& run) {
+    fs::create_directories(dir.path() / run);
+    return testsupport::runHeadless(kProgram, dir.str(),
+                                    "wait 5\ncapture resumed.bmp\nkey 1\nwait 5\n", {},
+                                    (dir.path() / run).string());
+}
+
 TEST(TintaroProgram, EachArmTurnsItsRingTheWayItPoints) {
     for (const ArmPlace& arm : kArms) {
         testsupport::TempDir dir;
@@ -369,10 +378,7 @@ TEST(TintaroProgram, ASecondStartResumesTheSavedGame) {
         kProgram, dir.str(), "wait 5\n" + click(a, b) + click(c, d) + "capture left.bmp\n" + kExit,
         {}, dir.str());
     ASSERT_EQ(first.exitStatus, 0);
-    fs::create_directories(dir.path() / "second");
-    auto second = testsupport::runHeadless(kProgram, dir.str(),
-                                           "wait 5\ncapture resumed.bmp\nkey 1\nwait 5\n", {},
-                                           dir.str() + "/second");
+    auto second = resumeAndCapture(dir, "second");
     ASSERT_EQ(second.exitStatus, 0);
     const std::string expected = boardAfter({{0, 0}, {1, 0}});
     const auto left = testsupport::readBmp24(first.captureDir + "/left.bmp");
@@ -438,10 +444,7 @@ TEST(TintaroProgram, TheSolvedScreenShowsTheWholeCongratulationLiveAndResumed) {
         kProgram, dir.str(), "wait 5\n" + click(x, y) + "wait 3\ncapture solved.bmp\n" + kExit, {},
         dir.str());
     ASSERT_EQ(live.exitStatus, 0);
-    fs::create_directories(dir.path() / "again");
-    auto resumed = testsupport::runHeadless(kProgram, dir.str(),
-                                            "wait 5\ncapture resumed.bmp\nkey 1\nwait 5\n", {},
-                                            dir.str() + "/again");
+    auto resumed = resumeAndCapture(dir, "again");
     ASSERT_EQ(resumed.exitStatus, 0);
 
     const auto solved = testsupport::readBmp24(live.captureDir + "/solved.bmp");
@@ -707,10 +710,9 @@ TEST(TintaroProgram, APlayerWhoOnlyClicksTheHintedArmsSolvesThePuzzle) {
         }
         ASSERT_TRUE(solved) << "opening " << o;
         // The game itself agrees: resumed, it shows the congratulation.
-        auto resumed = testsupport::runHeadless(
-            kProgram, dir.str(), "wait 5\ncapture end.bmp\nkey 1\nwait 5\n", {}, dir.str());
+        auto resumed = resumeAndCapture(dir, "end");
         ASSERT_EQ(resumed.exitStatus, 0);
-        EXPECT_EQ(matchingPixels(testsupport::readBmp24(resumed.captureDir + "/end.bmp"),
+        EXPECT_EQ(matchingPixels(testsupport::readBmp24(resumed.captureDir + "/resumed.bmp"),
                                  "congrats.bmp", 1, 0, 159, 73),
                   opaquePixels("congrats.bmp", 1, 0))
             << "opening " << o;
