@@ -661,26 +661,35 @@ std::vector<int> litArms(const testsupport::Picture& shot) {
 }
 
 TEST(TintaroProgram, APlayerWhoOnlyClicksTheHintedArmsSolvesThePuzzle) {
-    // The start layout, and two boards reached from it by random clicks.
-    std::mt19937 random(20261208);
-    std::vector<std::vector<std::pair<int, int>>> openings(3);
-    for (size_t i = 1; i < openings.size(); ++i)
-        for (int k = 0; k < 150; ++k)
-            openings[i].push_back({static_cast<int>(random() % 3), static_cast<int>(random() % 2)});
     // What the game will plan from a board: the same solver, the same board.
     const tintaro::WheelSolver solver;
+    // The start layout, and three boards a few random clicks away from nearly solved ones (a
+    // solve from the start cut short, then the clicks): reachable without passing through
+    // the solved board, and quick to play out.
+    const std::string start = startBoard();
+    std::vector<std::pair<int, int>> solve;
+    for (const tintaro::Click& c : solver.solve(start.data()))
+        solve.push_back({c.ring, c.direction});
+    ASSERT_FALSE(solve.empty());
+    std::mt19937 random(20261208);
+    std::vector<std::vector<std::pair<int, int>>> openings(4);
+    for (size_t i = 1; i < openings.size(); ++i) {
+        openings[i].assign(solve.begin(), solve.end() - static_cast<long>(10 * i));
+        for (int k = 0; k < 8; ++k)
+            openings[i].push_back({static_cast<int>(random() % 3), static_cast<int>(random() % 2)});
+    }
     for (size_t o = 0; o < openings.size(); ++o) {
         testsupport::TempDir dir;
         copyGame(dir);
         std::vector<std::pair<int, int>> played = openings[o];
         bool solved = false;
-        // In runs of up to 30 hints, each resuming the saved game, so few captures pile up.
+        // In runs of up to 60 hints, each resuming the saved game, so few captures pile up.
         for (int chunk = 0; chunk < 20 && !solved; ++chunk) {
             writeMoves(dir.path() / "moves.dat", played);
             const std::string board = boardAfter(played);
             const std::vector<tintaro::Click> plan = solver.solve(board.data());
             ASSERT_FALSE(plan.empty()) << "opening " << o;
-            const size_t n = std::min<size_t>(30, plan.size());
+            const size_t n = std::min<size_t>(60, plan.size());
             std::string script = "wait 5\n";
             for (size_t k = 0; k < n; ++k) {
                 int x = 0, y = 0;
