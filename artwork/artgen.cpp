@@ -1,20 +1,22 @@
 // The artwork generator: writes every picture and sound of the installed folders.
 // Run at build time; the output is the same, byte for byte, on every run.
-//   artgen STAGE_FOLDER SOUNDFONT
+//   artgen STAGE_FOLDER SOUNDFONT [ICON_FOLDER]
 // writes the menu's pictures into STAGE_FOLDER, the game folder STAGE_FOLDER/Tintaro and the
-// shell test program's STAGE_FOLDER/ShellDemo.
+// shell test program's STAGE_FOLDER/ShellDemo; with ICON_FOLDER, also the desktop icons
+// (ICON_FOLDER/<N>x<N>/gatefold.png and tintaro.png).
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "icons.h"
 #include "menu_art.h"
 #include "shell_demo_art.h"
 #include "sounds.h"
 #include "tintaro_art.h"
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s STAGE_FOLDER SOUNDFONT\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s STAGE_FOLDER SOUNDFONT [ICON_FOLDER]\n", argv[0]);
         return 2;
     }
     const std::string stage = argv[1];
@@ -31,6 +33,8 @@ int main(int argc, char** argv) {
     if (!art::writeTintaroPictures(game)) return 1;
     if (!art::writeTintaroTitlePictures(game)) return 1;
     if (!art::writeMenuPictures(stage)) return 1;
+    if (!art::writeWindowIcons(stage, game)) return 1;
+    if (argc == 4 && !art::writeDesktopIcons(argv[3])) return 1;
     if (!art::makeClick().writeWav(game + "/sounds/Click.wav")) return 1;
     if (!art::makeBell().writeWav(game + "/sounds/Bell.wav")) return 1;
     art::Sound music = art::makeMusic(soundFont);

@@ -193,4 +193,9 @@ bool Canvas::writeBmp(const std::string& path, bool keyed, Rgb matte) const {
     return std::fclose(f) == 0 && ok;
 }
 
+bool Canvas::writePng(const std::string& path) const {
+    cairo_surface_flush(surface_);
+    return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
 }  // namespace art

@@ -50,6 +50,8 @@ public:
     // programs' transparent colour) when `keyed`; the others are composited over
     // `matte` and kept clear of the colours that turn into pure blue at 16 bits.
     bool writeBmp(const std::string& path, bool keyed, Rgb matte = {0, 0, 0}) const;
+    // Writes a PNG with its transparency, as desktop icons are.
+    bool writePng(const std::string& path) const;
 
 private:
     int width_, height_;

@@ -24,8 +24,11 @@ namespace {
 const std::string kArtgen = std::string(STUDIO_BINARY_DIR) + "/artwork/artgen";
 const std::string kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
+// Writes the stage's pictures and sounds into `stage`, and the desktop icons into
+// `stage`/icons.
 int runArtgen(const std::string& stage) {
-    const std::string command = "'" + kArtgen + "' '" + stage + "' '" + kSoundFont + "'";
+    const std::string command =
+        "'" + kArtgen + "' '" + stage + "' '" + kSoundFont + "' '" + stage + "/icons'";
     return std::system(command.c_str());
 }
 
@@ -126,12 +129,50 @@ TEST_F(MenuArtwork, SameBytesOnEveryRun) {
     ASSERT_EQ(runArtgen(again.str()), 0);
     int compared = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(stage->path())) {
-        if (!entry.is_regular_file() || entry.path().extension() != ".bmp") continue;
+        const auto extension = entry.path().extension();
+        if (!entry.is_regular_file() || (extension != ".bmp" && extension != ".png")) continue;
         const auto relative = std::filesystem::relative(entry.path(), stage->path());
         EXPECT_EQ(slurp(entry.path()), slurp(again.path() / relative)) << relative;
         ++compared;
     }
-    EXPECT_GT(compared, 40);
+    EXPECT_GT(compared, 54);
+}
+
+TEST_F(MenuArtwork, IconsHaveTheirFoldersSizesAndDrawTheirMiddles) {
+    // The desktop's PNG icons: the width and height of the header are those of the folder.
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        for (const char* name : {"gatefold.png", "tintaro.png"}) {
+            const std::string folder = std::to_string(size) + "x" + std::to_string(size);
+            const std::string png = slurp(stage->path() / "icons" / folder / name);
+            ASSERT_GE(png.size(), 24u) << folder << "/" << name;
+            auto be32 = [&](size_t at) {
+                return (static_cast<unsigned char>(png[at]) << 24) |
+                       (static_cast<unsigned char>(png[at + 1]) << 16) |
+                       (static_cast<unsigned char>(png[at + 2]) << 8) |
+                       static_cast<unsigned char>(png[at + 3]);
+            };
+            EXPECT_EQ(png.substr(1, 3), "PNG") << folder << "/" << name;
+            EXPECT_EQ(be32(16), size) << folder << "/" << name;
+            EXPECT_EQ(be32(20), size) << folder << "/" << name;
+        }
+    }
+    // The window icons: 64 x 64, keyed in the corners, drawn around the middle.
+    for (const std::string& path : {menuFile("icon.bmp"), gameFile("icon.bmp")}) {
+        IDirectDrawSurface* icon = QVLoadBitmap(path.c_str());
+        ASSERT_NE(icon, nullptr) << path;
+        int w = 0, h = 0;
+        getSurfaceSize(icon, &w, &h);
+        EXPECT_EQ(w, 64) << path;
+        EXPECT_EQ(h, 64) << path;
+        const int blue = static_cast<int>(colourValue(icon, 0, 0, 255));
+        EXPECT_EQ(getPixel(icon, 0, 0), blue) << path;
+        EXPECT_EQ(getPixel(icon, 63, 0), blue) << path;
+        int drawn = 0;
+        for (int y = 16; y < 48; ++y)
+            for (int x = 16; x < 48; ++x) drawn += getPixel(icon, x, y) != blue;
+        EXPECT_GT(drawn, 32 * 32 / 4) << path;
+        icon->Release();
+    }
 }
 
 TEST_F(MenuArtwork, FontsReadBackWithAllGlyphsAndFitTheirBoxes) {
