@@ -22,6 +22,9 @@ namespace {
 constexpr Uint32 kFrameMs = 16;
 // The picture the programs draw; the window is sized for it before the display opens.
 constexpr int kPictureW = 800, kPictureH = 600;
+// A frame at rest is still shown again this often, in case the desktop lost it without an
+// expose; showing a scaled frame costs a few milliseconds.
+constexpr Uint32 kReshowMs = 2000;
 // A window's remembered state is written once its moves and resizes have settled this long.
 constexpr Uint32 kSettleMs = 500;
 
@@ -121,6 +124,7 @@ public:
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
+    Uint32 textureFormat = SDL_PIXELFORMAT_RGB888;
     IDirectDrawSurface* front = nullptr;
     IDirectDrawSurface* back = nullptr;
     bool fullScreen = false;
@@ -525,8 +529,15 @@ bool displayOpen(HWND, int width, int height, bool fullScreen) {
     b.pictureW = width;
     b.pictureH = height;
     b.shownBox = Box{};
-    b.texture = SDL_CreateTexture(b.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                                  width, height);
+    // The texture takes the window's own 32-bit format, so that the software renderer's
+    // scaling runs on its fast path (same format, 4 bytes a pixel, no blending); the 565
+    // picture is converted as its changed parts are uploaded.
+    b.textureFormat = SDL_GetWindowPixelFormat(b.window);
+    if (SDL_BYTESPERPIXEL(b.textureFormat) != 4 || SDL_ISPIXELFORMAT_INDEXED(b.textureFormat))
+        b.textureFormat = SDL_PIXELFORMAT_RGB888;
+    b.texture =
+        SDL_CreateTexture(b.renderer, b.textureFormat, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (b.texture) SDL_SetTextureBlendMode(b.texture, SDL_BLENDMODE_NONE);
     b.back = surfaceCreate565(width, height);
     b.front = surfaceCreate565(width, height);
     if (!b.texture || !b.back || !b.front) {
@@ -575,7 +586,7 @@ bool displayPresent() {
     if (!b.renderer) return false;
     // Only the parts drawn since the last frame are compared with what is on screen, and
     // only those that changed are sent again: a program at rest then costs next to
-    // nothing. The whole frame is still shown now and then, and after an expose.
+    // nothing. The whole frame is still shown every two seconds, and after an expose.
     const Uint32 start = SDL_GetTicks();
     // The picture fills the largest box of its aspect in the drawable (in real pixels, also
     // on a high-density screen). Whole multiples are drawn pixel for pixel; between them
@@ -596,25 +607,41 @@ bool displayPresent() {
     }
     SDL_Rect changed[kWrittenRectsMax];
     const int n = surfacePresentWritten(b.back, b.front, true, changed);
-    const bool show = b.forcePresent || n > 0 || start - b.lastShown > 250;
+    const bool show = b.forcePresent || n > 0 || start - b.lastShown > kReshowMs;
     if (SDL_Surface* src = surfaceSdl(b.back); show && src) {
         SDL_LockSurface(src);
+        // Converts a part of the picture into the texture.
+        auto upload = [&](const SDL_Rect& r) {
+            void* pixels = nullptr;
+            int pitch = 0;
+            if (SDL_LockTexture(b.texture, &r, &pixels, &pitch) != 0) return;
+            const char* at = static_cast<const char*>(src->pixels) +
+                             static_cast<size_t>(r.y) * src->pitch +
+                             static_cast<size_t>(r.x) * src->format->BytesPerPixel;
+            SDL_ConvertPixels(r.w, r.h, SDL_PIXELFORMAT_RGB565, at, src->pitch, b.textureFormat,
+                              pixels, pitch);
+            SDL_UnlockTexture(b.texture);
+        };
         if (b.forcePresent) {
-            SDL_UpdateTexture(b.texture, nullptr, src->pixels, src->pitch);
+            upload(SDL_Rect{0, 0, b.pictureW, b.pictureH});
         } else {
-            for (int i = 0; i < n; ++i) {
-                const SDL_Rect& r = changed[i];
-                const char* at = static_cast<const char*>(src->pixels) +
-                                 static_cast<size_t>(r.y) * src->pitch +
-                                 static_cast<size_t>(r.x) * src->format->BytesPerPixel;
-                SDL_UpdateTexture(b.texture, &r, at, src->pitch);
-            }
+            for (int i = 0; i < n; ++i) upload(changed[i]);
         }
         SDL_UnlockSurface(src);
         SDL_Rect to{box.x, box.y, box.w, box.h};
-        if (box.w < outW || box.h < outH) {  // the bars
+        // The bars, where the window's shape differs from the picture's.
+        SDL_Rect bars[2];
+        int barCount = 0;
+        if (box.x > 0) {
+            bars[barCount++] = SDL_Rect{0, 0, box.x, outH};
+            bars[barCount++] = SDL_Rect{box.x + box.w, 0, outW - box.x - box.w, outH};
+        } else if (box.y > 0) {
+            bars[barCount++] = SDL_Rect{0, 0, outW, box.y};
+            bars[barCount++] = SDL_Rect{0, box.y + box.h, outW, outH - box.y - box.h};
+        }
+        if (barCount > 0) {
             SDL_SetRenderDrawColor(b.renderer, 0, 0, 0, 255);
-            SDL_RenderClear(b.renderer);
+            SDL_RenderFillRects(b.renderer, bars, barCount);
         }
         SDL_RenderCopy(b.renderer, b.texture, nullptr, &to);
         SDL_RenderPresent(b.renderer);
