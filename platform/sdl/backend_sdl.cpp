@@ -22,9 +22,6 @@ namespace {
 constexpr Uint32 kFrameMs = 16;
 // The picture the programs draw; the window is sized for it before the display opens.
 constexpr int kPictureW = 800, kPictureH = 600;
-// A frame at rest is still shown again this often, in case the desktop lost it without an
-// expose; showing a scaled frame costs a few milliseconds.
-constexpr Uint32 kReshowMs = 2000;
 // A window's remembered state is written once its moves and resizes have settled this long.
 constexpr Uint32 kSettleMs = 500;
 
@@ -132,7 +129,6 @@ public:
     std::string lastError;
     bool closeRequested = false;
     bool forcePresent = true;
-    Uint32 lastShown = 0;
     int pictureW = kPictureW, pictureH = kPictureH;
     Box shownBox;                // where the picture was last drawn, in drawable pixels
     bool pictureWindow = false;  // the window shows the picture: its state is remembered
@@ -370,6 +366,8 @@ public:
                         }
                         break;
                     case SDL_WINDOWEVENT_EXPOSED:
+                    case SDL_WINDOWEVENT_SHOWN:
+                    case SDL_WINDOWEVENT_RESTORED:
                         forcePresent = true;
                         break;
                     case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -586,8 +584,9 @@ bool displayPresent() {
     if (!b.renderer) return false;
     // Only the parts drawn since the last frame are compared with what is on screen, and
     // only those that changed are sent again: a program at rest then costs next to
-    // nothing. The whole frame is still shown every two seconds, and after an expose.
-    const Uint32 start = SDL_GetTicks();
+    // nothing. The whole frame is shown again after an expose, a resize or a switch (a
+    // scaled frame costs milliseconds: showing it now and then at rest would cost more than
+    // the rest of the idle program).
     // The picture fills the largest box of its aspect in the drawable (in real pixels, also
     // on a high-density screen). Whole multiples are drawn pixel for pixel; between them
     // the picture is smoothed.
@@ -607,7 +606,7 @@ bool displayPresent() {
     }
     SDL_Rect changed[kWrittenRectsMax];
     const int n = surfacePresentWritten(b.back, b.front, true, changed);
-    const bool show = b.forcePresent || n > 0 || start - b.lastShown > kReshowMs;
+    const bool show = b.forcePresent || n > 0;
     if (SDL_Surface* src = surfaceSdl(b.back); show && src) {
         SDL_LockSurface(src);
         // Converts a part of the picture into the texture.
@@ -646,7 +645,6 @@ bool displayPresent() {
         SDL_RenderCopy(b.renderer, b.texture, nullptr, &to);
         SDL_RenderPresent(b.renderer);
         b.forcePresent = false;
-        b.lastShown = SDL_GetTicks();
     }
     // Pacing: never faster than the display refresh, even where vsync is missing or
     // nothing was shown.
