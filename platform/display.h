@@ -9,8 +9,9 @@
 namespace platform {
 
 // Creates the display for the window: an RGB565 back buffer of width x height that the
-// programs draw on, and a front buffer holding what was last presented. Full screen
-// uses the whole desktop with the picture centred and letterboxed.
+// programs draw on, and a front buffer holding what was last presented. The sdl backend
+// shows the picture scaled to its window, keeping its shape with bars; `fullScreen` starts
+// it in desktop full screen (otherwise the window is as the user left it).
 bool displayOpen(HWND window, int width, int height, bool fullScreen);
 void displayClose();
 bool displayIsOpen();
@@ -23,7 +24,8 @@ void displaySetViewport(const RECT& viewport);
 // In the headless backend it also delivers one 10 ms timer tick and mixes 10 ms of
 // audio, and advances the script.
 bool displayPresent();
-// Client-area origin for presentation (recorded; the sdl window presents 1:1).
+// Client-area origin for presentation (ignored by both backends: the sdl window places the
+// picture itself).
 void displaySetWindowOrigin(int x, int y);
 
 // Reads a Windows BMP file into a new off-screen surface: RGB565 when depth is 16, or
@@ -35,8 +37,9 @@ IDirectDrawSurface* loadBitmapSurface(const char* path, int depth);
 // press shows as a new down in some read: a key pressed and released between two reads
 // reads down once, and a key pressed again before a read had seen it up reads up first.
 const unsigned char* keyboardState();
-// Client position and button bits (bit 0 left, bit 1 right). Safe from any thread. A
-// press shorter than the interval between two reads is still reported once.
+// Client position (in picture coordinates, whatever the window's size) and button bits
+// (bit 0 left, bit 1 right). Safe from any thread. A press shorter than the interval
+// between two reads is still reported once; a press outside the picture is none.
 void mouseData(int* x, int* y, int* buttons);
 
 // The last error text of the display set-up, for QVPrintError.

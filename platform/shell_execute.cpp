@@ -141,5 +141,6 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR operation, LPCSTR file, LPCSTR parameters, 
     if (operation && *operation && strcasecmp(operation, "open") != 0)
         return result(SE_ERR_NOASSOC);
     if (platform::isWebAddress(file)) return result(platform::openWebAddress(file));
+    platform::backend().beforeStartingProgram();
     return result(platform::spawnProgram(file, parameters, directory));
 }

@@ -22,11 +22,15 @@ std::string g_userRoot;
 
 constexpr const char* kMarker = "userdata.ini";
 
-std::string dataHome() {
+}  // namespace
+
+std::string userDataHome() {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/') return xdg;
     const char* home = std::getenv("HOME");
     return std::string(home && *home ? home : "/tmp") + "/.local/share";
 }
+
+namespace {
 
 // The user's path of `path` when it lies in the installed tree, else empty.
 std::string userPathOf(const std::string& path) {
@@ -69,7 +73,7 @@ void setUpUserData() {
         std::error_code ec;
         const fs::path root = fs::canonical(folder, ec);
         if (ec) return;
-        setUserDataRoots(root.string(), dataHome() + "/" + folderName);
+        setUserDataRoots(root.string(), userDataHome() + "/" + folderName);
         return;
     }
 }

@@ -20,6 +20,10 @@ std::string readablePath(const std::string& path);
 // The path a write of `path` goes to: under the user's folder, whose folders are created.
 std::string writablePath(const std::string& path);
 
+// The user's data folder: $XDG_DATA_HOME when it is an absolute path, else
+// ~/.local/share (or /tmp/.local/share without a home).
+std::string userDataHome();
+
 // Makes the folder of the running program's executable current (symbolic links resolved),
 // as a shortcut's "Start in" folder would; false when it cannot be found.
 bool enterProgramFolder();
