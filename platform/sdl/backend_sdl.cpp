@@ -210,10 +210,22 @@ public:
             return false;
         }
         SDL_SetWindowMinimumSize(window, kPictureW / 2, kPictureH / 2);
+        setIconFromFolder();
         windowed = place;
         settledAfter = SDL_GetTicks();
         stateDirty = false;
         return true;
+    }
+
+    // The program folder's icon.bmp, its pure blue transparent, as the window's icon.
+    void setIconFromFolder() {
+        IDirectDrawSurface* icon = loadBitmapSurface("icon.bmp", 16);
+        if (!icon) return;
+        if (SDL_Surface* s = surfaceSdl(icon)) {
+            SDL_SetColorKey(s, SDL_TRUE, SDL_MapRGB(s->format, 0, 0, 255));
+            SDL_SetWindowIcon(window, s);
+        }
+        icon->Release();
     }
 
     void windowDestroy() override {
