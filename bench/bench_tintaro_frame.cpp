@@ -1,27 +1,11 @@
 // The cost of one frame of Tintaro's game screen, in process on the headless display: at
 // rest, and turning a ring every frame (evaluation and the board, panel and numbers redrawn).
-#include "frame_bench.h"
-#include "framework/screen_manager.h"
-#include "games/tintaro/wheel_game.h"
-#include "games/tintaro/wheel_screen.h"
-
-const Program& shellProgram() {
-    static const Program program{"Tintaro", "Tintaro", false,   false,
-                                 true,      nullptr,   nullptr, nullptr};
-    return program;
-}
+#include "tintaro_bench.h"
 
 namespace {
 
 Screen* gameScreen() {
-    static Screen* screen = nullptr;
-    if (screen || !framebench::openDisplay(STUDIO_TINTARO_DIR)) return screen;
-    screenManager.setDisplay(directDraw, backBuffer);
-    screenManager.addScreen(&wheelScreen);
-    screenManager.selectScreen("Tintaro");
-    mouseCursor.setPosition(780, 590);
-    for (int i = 0; i < 4; ++i) screenManager.updateFrame(1);
-    return screen = &wheelScreen;
+    return framebench::tintaroScreen(4);
 }
 
 void BM_FrameAtRest(benchmark::State& state) {

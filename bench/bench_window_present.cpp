@@ -7,31 +7,12 @@
 
 #include <string>
 
-#include "frame_bench.h"
-#include "framework/screen_manager.h"
-#include "games/tintaro/wheel_game.h"
-#include "games/tintaro/wheel_screen.h"
-
-const Program& shellProgram() {
-    static const Program program{"Tintaro", "Tintaro", false,   false,
-                                 true,      nullptr,   nullptr, nullptr};
-    return program;
-}
+#include "tintaro_bench.h"
 
 namespace {
 
 Screen* gameScreen() {
-    static Screen* screen = nullptr;
-    if (screen || !framebench::openDisplay(STUDIO_TINTARO_DIR)) return screen;
-    screenManager.setDisplay(directDraw, backBuffer);
-    screenManager.addScreen(&wheelScreen);
-    screenManager.selectScreen("Tintaro");
-    mouseCursor.setPosition(780, 590);
-    for (int i = 0; i < 30; ++i) {
-        pumpMessages();
-        screenManager.updateFrame(1);
-    }
-    return screen = &wheelScreen;
+    return framebench::tintaroScreen(30);
 }
 
 // "W x H in window|full screen, RENDERER" of the program's window.
