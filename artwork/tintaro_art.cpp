@@ -150,7 +150,8 @@ void drawNumberArea(Canvas& c) {
 void drawTitle(Canvas& c) {
     c.outlinedText("Tintaro", "DejaVu Sans Bold 34", 160, 498, 0, 0, palette::ringMagenta,
                    {1, 1, 1}, 3);
-    c.text("Turn the rings until each holds only its own colours.", "DejaVu Sans 10", 162, 554, 0,
+    // Two lines, so that the command buttons to the right never cover the end of it.
+    c.text("Turn the rings until each holds only its own colours.", "DejaVu Sans 10", 162, 552, 270,
            0, palette::ink);
 }
 
