@@ -50,13 +50,7 @@ picture_box() {
 }
 # Clicks picture point PX PY in window WID where the scaled picture shows it.
 click_picture() {
-    local wid=$1 px=$2 py=$3 x y w h bx by bw bh
-    read -r x y w h < <(geometry "$wid")
-    read -r bx by bw bh < <(picture_box "$w" "$h")
-    local sx=$((x + bx + (2 * px + 1) * bw / 1600)) sy=$((y + by + (2 * py + 1) * bh / 1200))
-    xdotool mousemove "$sx" "$sy"
-    sleep 0.3
-    xdotool click 1
+    click_picture_now "$@"
     sleep 1
 }
 # Takes a screenshot as $out/NAME.png and writes the window's picture, brought back to
@@ -115,4 +109,22 @@ key() {
     xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
     xdotool key --clearmodifiers "$2"
     sleep 1.5
+}
+# As click_picture, without the pause after the click.
+click_picture_now() {
+    local wid=$1 px=$2 py=$3 x y w h bx by bw bh
+    read -r x y w h < <(geometry "$wid")
+    read -r bx by bw bh < <(picture_box "$w" "$h")
+    xdotool mousemove $((x + bx + (2 * px + 1) * bw / 1600)) $((y + by + (2 * py + 1) * bh / 1200))
+    sleep 0.3
+    xdotool click 1
+}
+# Writes the window's picture, brought back to 800 x 600, to $work/NAME-picture.png at once,
+# without a screenshot to keep: for what shows only for a moment.
+shot_now() {
+    local wid=$1 name=$2 x y w h bx by bw bh
+    read -r x y w h < <(geometry "$wid")
+    read -r bx by bw bh < <(picture_box "$w" "$h")
+    import -window root -crop "${bw}x${bh}+$((x + bx))+$((y + by))" +repage "$work/$name-raw.png"
+    convert "$work/$name-raw.png" -resize '800x600!' "$work/$name-picture.png"
 }
