@@ -19,6 +19,7 @@ DirtyRectManager::~DirtyRectManager() {
 }
 
 void DirtyRectManager::setWorkingBackground(IDirectDrawSurface* surface) {
+    due.clear();
     for (PtrArray* list : lists) {
         for (int i = 0; i < list->getCount();) {
             DirtyRect* r = list->at<DirtyRect>(i);
@@ -66,12 +67,22 @@ void DirtyRectManager::refreshAll() {
 }
 
 void DirtyRectManager::processList(IDirectDrawSurface* target) {
+    // A due restore that its owner did not take is not lost.
+    for (const auto& [r, onto] : due)
+        blitRegion(workingBackground, r.left, r.top, r.right - r.left, r.bottom - r.top, onto,
+                   r.left, r.top);
+    due.clear();
     PtrArray* list = lists[listIndex];
     for (int i = 0; i < list->getCount();) {
         DirtyRect* r = list->at<DirtyRect>(i);
         if (r->flags & DIRTY_RESTORE) {
-            if (r->workingAtQueue == workingBackground)
-                blitRegion(workingBackground, r->x, r->y, r->width, r->height, target, r->x, r->y);
+            if (r->workingAtQueue == workingBackground) {
+                if (r->flags & DIRTY_OWNER)
+                    due.push_back({RECT{r->x, r->y, r->x + r->width, r->y + r->height}, target});
+                else
+                    blitRegion(workingBackground, r->x, r->y, r->width, r->height, target, r->x,
+                               r->y);
+            }
         } else if (r->flags & DIRTY_REBUILD) {
             if (r->pristineAtQueue == pristineBackground)
                 blitRegion(pristineBackground, r->x, r->y, r->width, r->height, workingBackground,
@@ -86,4 +97,11 @@ void DirtyRectManager::processList(IDirectDrawSurface* target) {
             ++i;
         }
     }
+}
+
+bool DirtyRectManager::takeDue(int x, int y, int width, int height) {
+    return std::erase_if(due, [&](const auto& d) {
+               const RECT& r = d.first;
+               return r.left == x && r.top == y && r.right == x + width && r.bottom == y + height;
+           }) > 0;
 }

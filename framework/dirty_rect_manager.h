@@ -2,6 +2,9 @@
 // copying them from the working background. One list per flip buffer.
 #pragma once
 
+#include <utility>
+#include <vector>
+
 #include "framework/ptr_array.h"
 #include "platform/ddraw.h"
 
@@ -10,6 +13,10 @@ enum DirtyRectFlags : int {
     DIRTY_BOTHLISTS = 0x0002,
     DIRTY_RESTORE = 0x1000,
     DIRTY_REBUILD = 0x2000,
+    // With DIRTY_RESTORE: restored by whoever queued it. Processing only marks it due, and
+    // its owner restores it (takeDue) before drawing there again, or leaves it when it would
+    // draw there just what is already there.
+    DIRTY_OWNER = 0x4000,
 };
 
 struct DirtyRect {
@@ -42,8 +49,14 @@ public:
     // Copies the whole pristine background into the working one and queues all of it.
     void refreshAll();
     void flip() { listIndex = 1 - listIndex; }
-    // Restores the current list into target, dropping its one-shot rectangles.
+    // Restores the current list into target, dropping its one-shot rectangles; rectangles
+    // with DIRTY_OWNER become due instead (any still due from the last processing are
+    // restored first).
     void processList(IDirectDrawSurface* target);
+    // True when a restore of exactly this rectangle (queued with DIRTY_OWNER) became due at
+    // the last processing and has not been taken; it is taken. A due restore comes from the
+    // working background, which has not changed since (a change drops what is due).
+    bool takeDue(int x, int y, int width, int height);
 
     // Rectangles waiting in list 0 or 1 (for inspection).
     int pendingCount(int list) const { return lists[list & 1]->getCount(); }
@@ -56,6 +69,8 @@ public:
     IDirectDrawSurface* workingBackground;
     IDirectDrawSurface* pristineBackground;
     int bothLists;
+    // Owners' restores found due by processing, with the surface each was to go to.
+    std::vector<std::pair<RECT, IDirectDrawSurface*>> due;
 };
 
 extern DirtyRectManager dirtyRects;

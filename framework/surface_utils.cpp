@@ -78,7 +78,10 @@ int getPixel(IDirectDrawSurface* surface, int x, int y) {
     if (!surface) return -1;
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
-    if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr)) || !desc.lpSurface) return -1;
+    // Read-only: looking at a pixel does not count as drawing on the picture.
+    if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr)) ||
+        !desc.lpSurface)
+        return -1;
     int value = -1;
     if (x >= 0 && y >= 0 && x < static_cast<int>(desc.dwWidth) &&
         y < static_cast<int>(desc.dwHeight)) {

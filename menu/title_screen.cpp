@@ -7,6 +7,7 @@
 #include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
 #include "framework/screen_manager.h"
+#include "framework/surface_utils.h"
 #include "menu/bitmap_font.h"
 #include "menu/hall_of_fame_dialog.h"
 #include "menu/players_dialog.h"
@@ -112,6 +113,7 @@ void TitleScreen::enter(IDirectDraw* dd, IDirectDrawSurface* back) {
         roster.readProfile(i);
         nameFields[i]->setText(roster.profiles[i].name);
     }
+    for (ShownName& shown : shownNames) shown = ShownName{};
     previousButtons = -1;
 }
 
@@ -210,11 +212,7 @@ int TitleScreen::update(int) {
         }
     }
     previousButtons = buttons;
-    for (TextField* field : nameFields) {
-        field->draw(::backBuffer);
-        dirtyRects.queueRect(field->x, field->y, field->width, field->height, DIRTY_ONESHOT,
-                             DIRTY_RESTORE);
-    }
+    for (int i = 0; i < kPlayers; ++i) drawName(i);
     nameFields[currentPlayer >= 0 && currentPlayer < kPlayers ? currentPlayer : 0]->setSelected(1);
 
     toggle("SFX", "SFX", sfxOn);
@@ -231,6 +229,28 @@ int TitleScreen::update(int) {
     }
     if (buttonList->wasClicked("Exit")) return 7;
     return present() ? 1 : 0;
+}
+
+// The box is restored one frame after it is queued, as any queued box is, but by this screen:
+// when the restore falls due and the box already holds the same name in the same font over
+// the restored background, restoring and drawing would put back just what is there, so the
+// restore is left out (and the drawing repeats the picture already in place).
+void TitleScreen::drawName(int i) {
+    TextField* field = nameFields[i];
+    ShownName& shown = shownNames[i];
+    const bool restore = dirtyRects.takeDue(field->x, field->y, field->width, field->height);
+    // A field that can show its blinking caret never looks the same for sure.
+    const bool same = shown.overBackground && !(field->editable && field->focused) &&
+                      shown.selected == field->selected && shown.text == field->getText();
+    if (restore && !same)
+        blitRegion(dirtyRects.getWorkingBackground(), field->x, field->y, field->width,
+                   field->height, ::backBuffer, field->x, field->y);
+    field->draw(::backBuffer);
+    shown.text.assign(field->getText());  // in the string's own room: no allocation a frame
+    shown.selected = field->selected;
+    shown.overBackground = restore;
+    dirtyRects.queueRect(field->x, field->y, field->width, field->height, DIRTY_ONESHOT,
+                         DIRTY_RESTORE | DIRTY_OWNER);
 }
 
 int TitleScreen::present() {

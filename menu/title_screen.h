@@ -3,6 +3,8 @@
 // information pages, the hall of fame, the players page, and "Play", which starts the game.
 #pragma once
 
+#include <string>
+
 #include "framework/screen.h"
 #include "menu/game_entry.h"
 
@@ -41,8 +43,18 @@ private:
     bool startGame();
     // Writes a switch to the menu folder's options.ini at once.
     void toggle(const char* buttonName, const char* key, int& on);
+    // Draws name field i and queues its box to be restored, as every frame does.
+    void drawName(int i);
 
     int previousButtons = -1;
+    // What each name field last drew: its text and font, and whether it drew them over its
+    // box just restored from the working background.
+    struct ShownName {
+        std::string text;
+        int selected = -1;
+        bool overBackground = false;
+    };
+    ShownName shownNames[kPlayers];
 };
 
 extern TitleScreen titleScreen;

@@ -59,6 +59,17 @@ bool rectInside(const RECT& r, int w, int h) {
            r.top < r.bottom;
 }
 
+bool sameRect(const SDL_Rect& a, const SDL_Rect& b) {
+    return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+}
+
+// Stamps for the contents of surfaces, unique across all surfaces of the process: a stamp
+// seen once never names other pixels, even on a surface made later at the same address.
+std::uint64_t newContentStamp() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
 class Surface final : public IDirectDrawSurface {
 public:
     explicit Surface(SDL_Surface* s) : s_(s) {
@@ -81,6 +92,9 @@ public:
         palette_ = new Palette(s_->format->palette);
     }
     int takeWritten(SDL_Rect* out) { return written_.take(out); }
+    // The pixels in r were changed from outside the surface's own calls (presenting copies
+    // onto the front buffer); they are not counted as written.
+    void changedOutside(const SDL_Rect& r) { contentsChanged(r); }
     void setViewport(const RECT* v) {
         hasViewport_ = v != nullptr;
         if (v) viewport_ = *v;
@@ -382,18 +396,61 @@ private:
         return &runs_;
     }
 
-    // Every change of the pixels goes through here: it is remembered for presenting, and
-    // the opaque runs no longer hold.
+    // Every change of the pixels goes through here: it is remembered for presenting.
     void noteWritten(const SDL_Rect& r) {
         written_.add(r);
+        contentsChanged(r);
+    }
+
+    // The pixels in r changed: the opaque runs no longer hold, the surface's contents are new
+    // as a source, and no blit that covers r can be taken as already done.
+    void contentsChanged(const SDL_Rect& r) {
         if (runsValid_) ++runsDiscarded_;
         runsValid_ = false;
         keyedCopiesSinceWrite_ = 0;
+        stamp_ = newContentStamp();
+        std::erase_if(done_, [&](const DoneBlit& b) { return SDL_HasIntersection(&b.dr, &r); });
+    }
+
+    // A copy onto this surface repeats one already done when the source still holds the
+    // same pixels (same stamp) and key, the rectangles are the same, and nothing has been
+    // written over its destination since: a keyed or plain copy done again onto its own
+    // result changes no pixel, so it is skipped. The screens redraw their buttons every
+    // frame; at rest each such redraw costs this look-up instead of a copy and a compare.
+    struct DoneBlit {
+        const Surface* src;
+        std::uint64_t srcStamp;
+        bool keyed;
+        DWORD key;
+        SDL_Rect sr, dr;
+    };
+    // Room for all a screen redraws each frame (the title screen: nine buttons and the
+    // letters of eight names); beyond it the oldest are forgotten.
+    static constexpr std::size_t kDoneBlitsMax = 128;
+
+    bool alreadyDone(const Surface& src, const SDL_Rect& sr, const SDL_Rect& dr, bool keyed) const {
+        for (const DoneBlit& b : done_)
+            if (b.src == &src && sameRect(b.dr, dr) && sameRect(b.sr, sr) &&
+                b.srcStamp == src.stamp_ && b.keyed == keyed && (!keyed || b.key == src.key_))
+                return true;
+        return false;
+    }
+
+    void rememberDone(const Surface& src, const SDL_Rect& sr, const SDL_Rect& dr, bool keyed) {
+        if (done_.size() >= kDoneBlitsMax) done_.erase(done_.begin());
+        done_.push_back(DoneBlit{&src, src.stamp_, keyed, src.key_, sr, dr});
     }
 
     HRESULT copy(Surface& src, const RECT& s, const RECT& d, bool keyed) {
         SDL_Rect sr{s.left, s.top, s.right - s.left, s.bottom - s.top};
         SDL_Rect dr{d.left, d.top, d.right - d.left, d.bottom - d.top};
+        // Unscaled copies between two distinct surfaces of one 16-bit format depend on
+        // nothing but the pixels and the key, so a repeat of one can be recognised.
+        const bool keyedByKey = keyed && src.hasKey_;
+        const bool repeatable = &src != this && sr.w == dr.w && sr.h == dr.h &&
+                                src.s_->format->format == s_->format->format &&
+                                s_->format->BytesPerPixel == 2;
+        if (repeatable && alreadyDone(src, sr, dr, keyedByKey)) return DD_OK;
         noteWritten(dr);
         if (&src == this) {
             // Overlapping copy within one surface: go through a copy of the source part.
@@ -415,11 +472,13 @@ private:
             src.s_->format->format == s_->format->format && s_->format->BytesPerPixel == 2 &&
             !SDL_MUSTLOCK(src.s_) && !SDL_MUSTLOCK(s_)) {
             keyedCopy16(src, sr, dr);
+            if (repeatable) rememberDone(src, sr, dr, keyedByKey);
             return DD_OK;
         }
         src.useKey(keyed);
         int rc = (sr.w == dr.w && sr.h == dr.h) ? SDL_BlitSurface(src.s_, &sr, s_, &dr)
                                                 : SDL_BlitScaled(src.s_, &sr, s_, &dr);
+        if (rc == 0 && repeatable) rememberDone(src, sr, dr, keyedByKey);
         return rc == 0 ? DD_OK : DDERR_GENERIC;
     }
 
@@ -440,6 +499,8 @@ private:
     DWORD runsKey_ = 0;
     int keyedCopiesSinceWrite_ = 0;
     int runsDiscarded_ = 0;
+    std::uint64_t stamp_ = newContentStamp();
+    std::vector<DoneBlit> done_;  // oldest first
 };
 
 SDL_Surface* newSdlSurface(int width, int height, Uint32 format) {
@@ -550,7 +611,8 @@ int surfaceTakeWritten(IDirectDrawSurface* surface, SDL_Rect* out) {
 int surfacePresentWritten(IDirectDrawSurface* from, IDirectDrawSurface* to, bool onlyChanged,
                           SDL_Rect* out) {
     SDL_Surface* src = surfaceSdl(from);
-    SDL_Surface* dst = surfaceSdl(to);
+    auto* target = dynamic_cast<Surface*>(to);
+    SDL_Surface* dst = target ? target->sdl() : nullptr;
     if (!src || !dst || src->w != dst->w || src->h != dst->h ||
         src->format->BytesPerPixel != dst->format->BytesPerPixel)
         return 0;
@@ -579,6 +641,7 @@ int surfacePresentWritten(IDirectDrawSurface* from, IDirectDrawSurface* to, bool
             std::memcpy(onto, in, row);
             changed = true;
         }
+        if (changed) target->changedOutside(r);
         if (changed || !onlyChanged) out[shown++] = r;
     }
     SDL_UnlockSurface(dst);

@@ -194,6 +194,11 @@ void mixerResetFormat() {
 void mixerRender(std::int16_t* out, int frames, std::vector<HANDLE>& events) {
     MixerState& s = state();
     if (frames <= 0) return;
+    if (s.voices.empty()) {
+        // Nothing plays: the silence needs no mixing.
+        std::memset(out, 0, static_cast<std::size_t>(frames) * 2 * sizeof(std::int16_t));
+        return;
+    }
     s.accumulator.assign(static_cast<std::size_t>(frames) * 2, 0);
     std::int32_t* acc = s.accumulator.data();
     for (std::size_t i = 0; i < s.voices.size();) {

@@ -298,6 +298,32 @@ TEST_F(DirtyRects, RectanglesOfAnOlderWorkingBackgroundAreDropped) {
     newer->Release();
 }
 
+TEST_F(DirtyRects, AnOwnersRectangleFallsDueForItsOwnerToRestore) {
+    manager.queueRect(4, 4, 8, 8, DIRTY_ONESHOT, DIRTY_RESTORE | DIRTY_OWNER);
+    manager.processList(target);
+    EXPECT_EQ(manager.pendingCount(0), 0);
+    EXPECT_EQ(getPixel(target, 4, 4), 0x9999) << "left to its owner";
+    EXPECT_FALSE(manager.takeDue(4, 4, 8, 4)) << "only the rectangle queued";
+    EXPECT_TRUE(manager.takeDue(4, 4, 8, 8));
+    EXPECT_FALSE(manager.takeDue(4, 4, 8, 8)) << "taken once";
+    // Not taken: restored at the next processing all the same.
+    manager.queueRect(4, 4, 8, 8, DIRTY_ONESHOT, DIRTY_RESTORE | DIRTY_OWNER);
+    manager.processList(target);
+    manager.processList(target);
+    EXPECT_EQ(getPixel(target, 4, 4), 0x1111);
+    EXPECT_EQ(getPixel(target, 12, 12), 0x9999);
+    EXPECT_FALSE(manager.takeDue(4, 4, 8, 8));
+    // Another working background meanwhile: nothing is due, nothing restored.
+    fillSurface(target, 0x9999);
+    manager.queueRect(4, 4, 8, 8, DIRTY_ONESHOT, DIRTY_RESTORE | DIRTY_OWNER);
+    manager.processList(target);
+    manager.setWorkingBackground(pristine);
+    manager.setWorkingBackground(working);
+    EXPECT_FALSE(manager.takeDue(4, 4, 8, 8));
+    manager.processList(target);
+    EXPECT_EQ(getPixel(target, 4, 4), 0x9999);
+}
+
 TEST_F(DirtyRects, BothListsFlagQueuesACopyInEach) {
     manager.queueRect(0, 0, 4, 4, DIRTY_ONESHOT | DIRTY_BOTHLISTS, DIRTY_RESTORE);
     EXPECT_EQ(manager.pendingCount(0), 1);

@@ -295,6 +295,30 @@ TEST(GatefoldTitle, ThePlayersPageShowsWhatIsTypedWithTheCaretBlinking) {
     EXPECT_TRUE(hasLine("email=aabbcc")) << options;
 }
 
+TEST(GatefoldTitle, OnlyTheCurrentPlayersNameIsHighlightedAfterEveryChange) {
+    MenuFolder menu(true);
+    // The eight names, from the first box's corner to the last box's far corner.
+    constexpr int kX = 238, kY = 378, kW = 408 + 150 - 238, kH = 510 + 30 - 378;
+    auto run =
+        menu.run("wait 5\n" + clickSlot(1) + "move 5 5\nwait 5\ncapture first.bmp\n" +
+                 click(298, 435) + "move 5 5\nwait 5\ncapture third.bmp\n" + click(298, 392) +
+                 "move 5 5\nwait 5\ncapture again.bmp\n" + click(108, 463) +
+                 "click 400 300\nmove 5 5\nwait 6\n"
+                 "capture credits.bmp\nkey 1\nwait 10\n");
+    ASSERT_EQ(run.exitStatus, 0);
+    auto shot = [&run](const char* name) {
+        return testsupport::readBmp24(run.captureDir + "/" + name);
+    };
+    const auto first = shot("first.bmp"), third = shot("third.bmp");
+    const auto again = shot("again.bmp"), credits = shot("credits.bmp");
+    ASSERT_TRUE(first.ok() && third.ok() && again.ok() && credits.ok());
+    EXPECT_GT(differing(first, 0, 0, third, 0, 0, kX, kY, kW, kH), 100) << "the third chosen";
+    // The first chosen again, and back from the credits: the names as they were at first,
+    // with nothing left of a highlight or of the page.
+    EXPECT_EQ(differing(first, 0, 0, again, 0, 0, kX, kY, kW, kH), 0);
+    EXPECT_EQ(differing(first, 0, 0, credits, 0, 0, kX, kY, kW, kH), 0);
+}
+
 // hiscore.dat with twenty rows of these names and falling scores.
 void writeTable(const fs::path& file, const std::string& name) {
     std::string bytes(4 + 260 * 20, '\0');

@@ -126,4 +126,19 @@ TEST_F(Present, FrontEqualsBackAfterEveryFrameOfRandomDrawing) {
     }
 }
 
+// A picture copied onto the front buffer is covered by the next present (the front buffer
+// shows the back buffer again); the same copy made after that must show the picture again.
+TEST_F(Present, TheSameCopyOntoTheFrontBufferShowsAgainAfterAPresentCoveredIt) {
+    ASSERT_EQ(fill(back, {0, 0, kWidth, kHeight}, 0x4208), DD_OK);
+    ASSERT_TRUE(platform::displayPresent());
+    RECT at{100, 100, 164, 148};
+    const std::size_t stripe = 105 * kWidth + 101;  // sprite pixel (1, 5): colour 0x4000
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(front->Blt(&at, sprite, nullptr, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK);
+        EXPECT_EQ(pixels(front)[stripe], 0x4000) << "copy " << round + 1;
+        ASSERT_TRUE(platform::displayPresent());
+        EXPECT_EQ(pixels(front)[stripe], 0x4208) << "present " << round + 1;
+    }
+}
+
 }  // namespace
