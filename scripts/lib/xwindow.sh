@@ -83,25 +83,18 @@ shot_distance() {
     distance "$work/$2-picture.png" "$ref/$3.bmp"
 }
 # Passes when the window shows the reference picture (scaling leaves a small distance; a
-# different screen is far off).
-expect_picture() {
-    local d
+# different screen is far off): expect_picture WID NAME REF. expect_changed_from passes when
+# it is far from it (a screen that should have changed did).
+expect_picture() { expect_reference "$@" shows; }
+expect_changed_from() { expect_reference "$@" "no longer shows"; }
+expect_reference() {
+    local d verdict=shows
     d=$(shot_distance "$1" "$2" "$3")
-    if awk -v d="$d" 'BEGIN { exit !(d < 0.05) }'; then
-        pass "$2: the window shows $3 (distance $d)"
+    awk -v d="$d" 'BEGIN { exit !(d < 0.05) }' || verdict="no longer shows"
+    if [[ $verdict == "$4" ]]; then
+        pass "$2: the window $verdict $3 (distance $d)"
     else
-        fail "$2: the window does not show $3 (distance $d)"
-    fi
-}
-# Passes when the window's picture is far from the reference REF (a screen that should have
-# changed did).
-expect_changed_from() {
-    local d
-    d=$(shot_distance "$1" "$2" "$3")
-    if awk -v d="$d" 'BEGIN { exit !(d >= 0.05) }'; then
-        pass "$2: the window no longer shows $3 (distance $d)"
-    else
-        fail "$2: the window still shows $3 (distance $d)"
+        fail "$2: the window $verdict $3, expected it $4 it (distance $d)"
     fi
 }
 # Sends key KEY to window WID.
