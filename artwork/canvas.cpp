@@ -40,8 +40,8 @@ void Canvas::fill(Rgb c) {
 
 void Canvas::verticalGradient(double x, double y, double w, double h, Rgb top, Rgb bottom) {
     cairo_pattern_t* p = cairo_pattern_create_linear(0, y, 0, y + h);
-    cairo_pattern_add_color_stop_rgb(p, 0, top.r, top.g, top.b);
-    cairo_pattern_add_color_stop_rgb(p, 1, bottom.r, bottom.g, bottom.b);
+    addColourStop(p, 0, top);
+    addColourStop(p, 1, bottom);
     cairo_save(cr_);
     cairo_rectangle(cr_, x, y, w, h);
     cairo_set_source(cr_, p);

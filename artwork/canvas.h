@@ -13,6 +13,11 @@ struct Rgb {
     double r, g, b;
 };
 
+// Adds an opaque colour stop to a cairo gradient.
+inline void addColourStop(cairo_pattern_t* pattern, double offset, Rgb c) {
+    cairo_pattern_add_color_stop_rgb(pattern, offset, c.r, c.g, c.b);
+}
+
 Rgb mix(Rgb a, Rgb b, double t);
 Rgb lighter(Rgb c, double t);  // towards white
 Rgb darker(Rgb c, double t);   // towards black

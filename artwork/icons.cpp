@@ -35,9 +35,9 @@ void drawTrack(Canvas& c, double cx, double cy, double r, double width, Rgb colo
     cairo_pattern_t* p =
         cairo_pattern_create_radial(cx - r * 0.4, cy - r * 0.5, r * 0.2, cx, cy, r + width / 2);
     const Rgb hi = lighter(colour, 0.45), lo = darker(colour, 0.20);
-    cairo_pattern_add_color_stop_rgb(p, 0, hi.r, hi.g, hi.b);
-    cairo_pattern_add_color_stop_rgb(p, 0.75, colour.r, colour.g, colour.b);
-    cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
+    addColourStop(p, 0, hi);
+    addColourStop(p, 0.75, colour);
+    addColourStop(p, 1, lo);
     cairo_set_source(cr, p);
     cairo_stroke(cr);
     cairo_pattern_destroy(p);
@@ -173,8 +173,8 @@ void drawGatefoldIcon(Canvas& c) {
     cairo_line_to(cr, cx - innerR, bottom);
     cairo_close_path(cr);
     cairo_pattern_t* sky = cairo_pattern_create_linear(0, springY - innerR, 0, bottom);
-    cairo_pattern_add_color_stop_rgb(sky, 0, palette::paper.r, palette::paper.g, palette::paper.b);
-    cairo_pattern_add_color_stop_rgb(sky, 1, palette::sky.r, palette::sky.g, palette::sky.b);
+    addColourStop(sky, 0, palette::paper);
+    addColourStop(sky, 1, palette::sky);
     cairo_set_source(cr, sky);
     cairo_fill(cr);
     cairo_pattern_destroy(sky);
@@ -217,9 +217,9 @@ void drawGatefoldIcon(Canvas& c) {
     cairo_close_path(cr);
     cairo_pattern_t* body = cairo_pattern_create_linear(cx - outerR, 0, cx + outerR, 0);
     const Rgb hi = lighter(frame, 0.40), lo = darker(frame, 0.25);
-    cairo_pattern_add_color_stop_rgb(body, 0, lo.r, lo.g, lo.b);
-    cairo_pattern_add_color_stop_rgb(body, 0.3, hi.r, hi.g, hi.b);
-    cairo_pattern_add_color_stop_rgb(body, 1, lo.r, lo.g, lo.b);
+    addColourStop(body, 0, lo);
+    addColourStop(body, 0.3, hi);
+    addColourStop(body, 1, lo);
     cairo_set_source(cr, body);
     cairo_fill_preserve(cr);
     cairo_pattern_destroy(body);

@@ -95,9 +95,9 @@ void drawChip(Canvas& c, int frame, double cx, double cy, double radius) {
     cairo_pattern_t* body = cairo_pattern_create_radial(cx - radius * 0.35, cy - radius * 0.4,
                                                         radius * 0.1, cx, cy, radius);
     const Rgb hi = lighter(base, 0.45), lo = darker(base, 0.30);
-    cairo_pattern_add_color_stop_rgb(body, 0, hi.r, hi.g, hi.b);
-    cairo_pattern_add_color_stop_rgb(body, 0.7, base.r, base.g, base.b);
-    cairo_pattern_add_color_stop_rgb(body, 1, lo.r, lo.g, lo.b);
+    addColourStop(body, 0, hi);
+    addColourStop(body, 0.7, base);
+    addColourStop(body, 1, lo);
     cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
     cairo_set_source(cr, body);
     cairo_fill_preserve(cr);
@@ -135,8 +135,8 @@ void drawBlock(Canvas& c, double x, double y, double w, double h, Rgb colour) {
     c.roundedRect(x, y, w, h, 6);
     cairo_pattern_t* p = cairo_pattern_create_linear(0, y, 0, y + h);
     const Rgb hi = lighter(colour, 0.35), lo = darker(colour, 0.15);
-    cairo_pattern_add_color_stop_rgb(p, 0, hi.r, hi.g, hi.b);
-    cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
+    addColourStop(p, 0, hi);
+    addColourStop(p, 1, lo);
     cairo_set_source(cr, p);
     cairo_fill_preserve(cr);
     cairo_pattern_destroy(p);
@@ -165,8 +165,8 @@ void fillGlossyBody(Canvas& c, double top, double bottom, Rgb base, bool lit) {
     cairo_t* cr = c.cr();
     cairo_pattern_t* p = cairo_pattern_create_linear(0, top, 0, bottom);
     const Rgb hi = lighter(base, 0.35), lo = darker(base, 0.22);
-    cairo_pattern_add_color_stop_rgb(p, 0, hi.r, hi.g, hi.b);
-    cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
+    addColourStop(p, 0, hi);
+    addColourStop(p, 1, lo);
     cairo_set_source(cr, p);
     cairo_fill_preserve(cr);
     cairo_pattern_destroy(p);
@@ -254,8 +254,8 @@ void drawArcArrow(Canvas& c, double cx, double cy, double r, double a0, double a
     path();
     cairo_pattern_t* p = cairo_pattern_create_radial(cx, cy, r - width, cx, cy, r + width);
     const Rgb hi = lighter(base, 0.40), lo = darker(base, 0.15);
-    cairo_pattern_add_color_stop_rgb(p, 0, hi.r, hi.g, hi.b);
-    cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
+    addColourStop(p, 0, hi);
+    addColourStop(p, 1, lo);
     cairo_set_source(cr, p);
     cairo_fill_preserve(cr);
     cairo_pattern_destroy(p);

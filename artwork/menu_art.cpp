@@ -277,8 +277,8 @@ void drawPictureGround(Canvas& c, Rgb top, Rgb bottom) {
     cairo_t* cr = c.cr();
     c.roundedRect(1, 1, kSlotWidth - 2, kSlotHeight - 2, 14);
     cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, 0, kSlotHeight);
-    cairo_pattern_add_color_stop_rgb(p, 0, top.r, top.g, top.b);
-    cairo_pattern_add_color_stop_rgb(p, 1, bottom.r, bottom.g, bottom.b);
+    addColourStop(p, 0, top);
+    addColourStop(p, 1, bottom);
     cairo_set_source(cr, p);
     cairo_fill(cr);
     cairo_pattern_destroy(p);
