@@ -57,6 +57,19 @@ bool writeAll(int fd, const void* data, std::size_t size) {
 
 }  // namespace
 
+std::string describeSaveError(unsigned long error) {
+    switch (error) {
+        case ERROR_DISK_FULL:
+            return "the disk is full";
+        case ERROR_ACCESS_DENIED:
+            return "the folder or the file may not be written";
+        case ERROR_PATH_NOT_FOUND:
+            return "the folder does not exist";
+        default:
+            return "the file could not be written";
+    }
+}
+
 bool writeFileAtomically(const std::string& target, const void* data, std::size_t size) {
     // A file of an installed tree is saved in the user's own folder.
     const std::string path = target.empty() ? target : writablePath(target);

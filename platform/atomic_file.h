@@ -13,4 +13,7 @@ namespace platform {
 // error (ERROR_DISK_FULL for a full disk or the fault) and removes the temporary file.
 bool writeFileAtomically(const std::string& path, const void* data, std::size_t size);
 
+// Why a save failed, for the player, from the error it left: "the disk is full".
+std::string describeSaveError(unsigned long error);
+
 }  // namespace platform

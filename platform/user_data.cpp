@@ -93,6 +93,19 @@ std::string writablePath(const std::string& path) {
     return user;
 }
 
+std::string shownFolder(const std::string& path) {
+    std::error_code ec;
+    fs::path folder = fs::path(writablePath(path)).parent_path();
+    if (folder.empty()) folder = ".";
+    if (folder.is_relative()) folder = fs::absolute(folder, ec);
+    std::string shown = folder.lexically_normal().string();
+    while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+    const char* home = std::getenv("HOME");
+    const std::string h = home ? home : "";
+    if (h.size() > 1 && (shown == h || shown.rfind(h + "/", 0) == 0)) shown = "~" + shown.substr(h.size());
+    return shown;
+}
+
 bool enterProgramFolder() {
     std::error_code ec;
     const fs::path self = fs::canonical("/proc/self/exe", ec);

@@ -20,6 +20,9 @@ std::string readablePath(const std::string& path);
 // The path a write of `path` goes to: under the user's folder, whose folders are created.
 std::string writablePath(const std::string& path);
 
+// The folder a write of `path` goes to, as a player reads it: the home folder shown as "~".
+std::string shownFolder(const std::string& path);
+
 // The user's data folder: $XDG_DATA_HOME when it is an absolute path, else
 // ~/.local/share (or /tmp/.local/share without a home).
 std::string userDataHome();
