@@ -21,6 +21,7 @@ std::int32_t getInt32(const unsigned char* in) {
 }
 
 constexpr unsigned char kEntryTag[4] = {'H', 'O', 'F', 'E'};
+constexpr unsigned char kPendingTag[4] = {'H', 'O', 'F', 'P'};
 constexpr std::size_t kNameBytes = sizeof(EnteredScore{}.name);
 
 }  // namespace
@@ -42,13 +43,21 @@ bool MoveLog::save(const char* fileName) const {
         data.insert(data.end(), kEntryTag, kEntryTag + 4);
         putInt32(data, entered.score);
         data.insert(data.end(), entered.name, entered.name + kNameBytes);
+        if (pending.present) {
+            data.insert(data.end(), kPendingTag, kPendingTag + 4);
+            putInt32(data, pending.replaced.present ? 1 : 0);
+            putInt32(data, pending.replaced.score);
+            data.insert(data.end(), pending.replaced.name, pending.replaced.name + kNameBytes);
+        }
     }
     return platform::writeFileAtomically(platform::resolvePath(fileName), data.data(), data.size());
 }
 
-std::vector<MoveRecord> MoveLog::readFile(const char* fileName, EnteredScore* entry) {
+std::vector<MoveRecord> MoveLog::readFile(const char* fileName, EnteredScore* entry,
+                                          PendingRow* row) {
     std::vector<MoveRecord> moves;
     if (entry != nullptr) *entry = EnteredScore{};
+    if (row != nullptr) *row = PendingRow{};
     if (fileName == nullptr) return moves;
     std::FILE* f = platform::openRegularFileStream(platform::resolvePath(fileName));
     if (f == nullptr) return moves;
@@ -69,6 +78,15 @@ std::vector<MoveRecord> MoveLog::readFile(const char* fileName, EnteredScore* en
             entry->score = getInt32(tail + 4);
             std::memcpy(entry->name, tail + 8, kNameBytes);
             entry->name[kNameBytes - 1] = '\0';
+            unsigned char more[12 + kNameBytes];
+            if (row != nullptr && std::fread(more, 1, sizeof more, f) == sizeof more &&
+                std::memcmp(more, kPendingTag, 4) == 0) {
+                row->present = true;
+                row->replaced.present = getInt32(more + 4) != 0;
+                row->replaced.score = getInt32(more + 8);
+                std::memcpy(row->replaced.name, more + 12, kNameBytes);
+                row->replaced.name[kNameBytes - 1] = '\0';
+            }
         }
     }
     std::fclose(f);

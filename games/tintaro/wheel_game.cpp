@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/folder_lock.h"
+#include "platform/path.h"
 #include "platform/win32.h"
+#include "profile/save_report.h"
 #include "shell/main_window.h"
 #include "shell/timer_service.h"
 #include "sound/sound_effect_registry.h"
@@ -37,6 +40,11 @@ const Arm arms[6] = {
 
 using namespace tintaro;
 
+namespace {
+constexpr const char* kScoreFile = "hiscore.dat";
+constexpr const char* kMovesFile = "moves.dat";
+}  // namespace
+
 WheelGame wheelGame;
 
 WheelGame::WheelGame()
@@ -60,7 +68,7 @@ void WheelGame::newGame() {
     state = kStateStarting;
     lookUpPlayer(nullptr);
     highScores.resize(ScoreTable::kRows);
-    highScores.readFile("hiscore.dat");
+    highScores.readFile(kScoreFile);
     for (auto& progress : ringProgress) progress = 0;
     moves = 0;
     bonus = kStartBonus;
@@ -144,26 +152,47 @@ void WheelGame::submitScore() {
     char entry[256];
     lookUpPlayer(entry);
     if (moveLog == nullptr) moveLog = new MoveLog();
-    EnteredScore& earlier = moveLog->entered;
+    const EnteredScore earlier = moveLog->entered;
     const int score = getScore();
+    // This game has its row already: only a better score replaces it.
+    if (earlier.present && score <= earlier.score) return;
+    // The table is read again under the folder's lock, so that another copy's rows and a
+    // Clear made in the menu meanwhile are kept: this game changes only its own row.
+    platform::FolderLock lock(platform::resolvePath(kScoreFile));
+    highScores.resize(ScoreTable::kRows);
+    highScores.readFile(kScoreFile);
     bool changed = false;
     if (earlier.present) {
-        // This game has its row already: only a better score replaces it.
-        if (score <= earlier.score) return;
         const int row = highScores.find(earlier.name, earlier.score);
         if (row >= 0) {
             highScores.removeRow(row);
             changed = true;
         }
-        earlier = EnteredScore{};
     }
+    EnteredScore next;
     if (highScores.insert(entry, score) == 1) {
         changed = true;
-        earlier.present = true;
-        earlier.score = score;
-        std::snprintf(earlier.name, sizeof earlier.name, "%s", entry);
+        next.present = true;
+        next.score = score;
+        std::snprintf(next.name, sizeof next.name, "%s", entry);
     }
-    if (changed) highScores.writeFile("hiscore.dat");
+    if (!changed) {
+        moveLog->entered = next;
+        return;
+    }
+    // The saved game learns of the new row before the table holds it, with the row it
+    // replaces: a start after a crash between the two files keeps exactly one of them.
+    moveLog->entered = next;
+    moveLog->pending = PendingRow{true, earlier};
+    moveLog->save(kMovesFile);
+    moveLog->pending = PendingRow{};
+    if (highScores.writeFile(kScoreFile) != 1) {
+        reportFailedSave("Your score", kScoreFile);
+        // The table still holds what it held: so does the game's memory of its row.
+        moveLog->entered = earlier;
+        highScores.resize(ScoreTable::kRows);
+        highScores.readFile(kScoreFile);
+    }
 }
 
 void WheelGame::recordMove(int ring, int direction) {
@@ -173,7 +202,13 @@ void WheelGame::recordMove(int ring, int direction) {
 
 void WheelGame::saveMoves(const char* fileName) {
     if (moveLog == nullptr) moveLog = new MoveLog();
-    moveLog->save(fileName);
+    if (!moveLog->save(fileName)) reportFailedSave("Your game", fileName);
+}
+
+void WheelGame::saveGame() {
+    // The score first: the saved moves remember the row it made.
+    submitScore();
+    saveMoves(kMovesFile);
 }
 
 void WheelGame::loadMoves() {
@@ -182,12 +217,20 @@ void WheelGame::loadMoves() {
     GetPrivateProfileStringA("setup", "loadmoves", "0", buffer, sizeof(buffer), ".\\setup.ini");
     if (std::atoi(buffer) == 0) return;
     EnteredScore entry;
-    const std::vector<MoveRecord> saved = MoveLog::readFile("moves.dat", &entry);
+    PendingRow pending;
+    const std::vector<MoveRecord> saved = MoveLog::readFile(kMovesFile, &entry, &pending);
     for (const MoveRecord& move : saved) {
         rotateRing(move.ring, move.direction);
         recordMove(move.ring, move.direction);
         evaluateBoard(0);
     }
+    // A row that was on its way into the table when the game last stopped: the game owns
+    // whichever of the new and the replaced row the table holds, or none.
+    if (pending.present && entry.present && highScores.find(entry.name, entry.score) < 0)
+        entry = pending.replaced.present &&
+                        highScores.find(pending.replaced.name, pending.replaced.score) >= 0
+                    ? pending.replaced
+                    : EnteredScore{};
     if (moveLog != nullptr) moveLog->entered = entry;
 }
 

@@ -81,12 +81,16 @@ public:
     void lookUpPlayer(char* entryOut);
     // Enters the score under the current player and saves the table when it changed. A
     // game has one row at most: once entered (also before a resume), only a better score
-    // replaces that row.
+    // replaces that row. The table is read again first, so only this game's row changes.
     void submitScore();
 
     void recordMove(int ring, int direction);
-    // Writes the move log to the file (atomically; a failed write keeps the old file).
+    // Writes the move log to the file (atomically; a failed write keeps the old file and
+    // tells the player once).
     void saveMoves(const char* fileName);
+    // What leaving the game does, whichever way it is left: the score entered, then the
+    // moves saved to moves.dat so that the next start resumes the game.
+    void saveGame();
     // Empties the log and, when setup.ini's "loadmoves" is set, replays moves.dat.
     void loadMoves();
 

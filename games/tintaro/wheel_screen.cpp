@@ -1,7 +1,9 @@
 #include "games/tintaro/wheel_screen.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
@@ -137,7 +139,13 @@ void WheelScreen::leave() {
     blockStrip = chipStrip = dotStrip = digitStrip = nullptr;
 }
 
-int WheelScreen::handleMessage(HWND, UINT, WPARAM, LPARAM) {
+int WheelScreen::handleMessage(HWND, UINT message, WPARAM, LPARAM) {
+    // Every way of closing the window (its close button, Alt+F4, Esc, a logout's signal)
+    // saves the game as Exit does; Exit and Menu end the program without this message.
+    if (message == WM_CLOSE && entered && !saved) {
+        saved = true;
+        wheelGame.saveGame();
+    }
     return 1;
 }
 
@@ -166,23 +174,19 @@ int WheelScreen::present() {
     return Screen::present();
 }
 
-bool WheelScreen::startMenu() {
+bool WheelScreen::menuProgram(char (&path)[256]) const {
     if (commandLine == nullptr || commandLine[0] == '\0') return false;
-    char path[256];
     // A folder too long for the path is refused rather than cut to a wrong program.
     const int n = std::snprintf(path, sizeof path, "%s\\Gatefold.exe", commandLine);
-    if (n < 0 || n >= static_cast<int>(sizeof path)) return false;
-    ShellExecuteA(nullptr, "open", path, "Tintaro", commandLine, SW_SHOWNORMAL);
-    return true;
+    return n >= 0 && n < static_cast<int>(sizeof path);
 }
 
 int WheelScreen::step(WheelGame& game) {
     using namespace tintaro;
     if (buttonList->wasClicked("exit")) {
         click();
-        // The score first: the saved moves remember the row it made.
-        game.submitScore();
-        game.saveMoves("moves.dat");
+        saved = true;
+        game.saveGame();
         return 7;
     }
     if (buttonList->wasClicked("newgame")) {
@@ -196,10 +200,20 @@ int WheelScreen::step(WheelGame& game) {
     }
     if (buttonList->wasClicked("menu")) {
         click();
-        if (startMenu()) {
-            game.submitScore();
-            game.saveMoves("moves.dat");
-            return 7;
+        char menu[256];
+        if (menuProgram(menu)) {
+            // Saved before the menu starts, so that its hall of fame shows this game's score.
+            game.saveGame();
+            const auto started = reinterpret_cast<std::intptr_t>(
+                ShellExecuteA(nullptr, "open", menu, "Tintaro", commandLine, SW_SHOWNORMAL));
+            if (started > 32) {
+                saved = true;
+                return 7;
+            }
+            // Without the menu the player would be left with nothing: the game stays.
+            const std::string text = std::string("The menu could not be started from ") +
+                                     commandLine + ". The game goes on.";
+            MessageBoxA(mainWindow, text.c_str(), "Tintaro", MB_ICONERROR);
         }
     }
     const bool hintAsked = buttonList->wasClicked("hint") || hintRequested;

@@ -59,6 +59,8 @@ public:
 
 private:
     bool entered = false;
+    // Set once the game has been saved on its way out, so that closing saves it only once.
+    bool saved = false;
     // Lights the next arm of the plan, planning from the board when there is no plan.
     void showHint(WheelGame& game);
     // A click on an arm: the plan goes on when it was the planned one, else it is dropped.
@@ -69,9 +71,9 @@ private:
     void forgetHint();
     // Shows the help page until a click closes it; false when the program is quitting.
     bool showHelp(WheelGame& game);
-    // Starts the menu program from the folder on the command line; false when there is
+    // The menu program in the folder on the command line, into `path`; false when there is
     // none or the path would not fit.
-    bool startMenu();
+    bool menuProgram(char (&path)[256]) const;
 };
 
 extern WheelScreen wheelScreen;
