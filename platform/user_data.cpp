@@ -102,7 +102,8 @@ std::string shownFolder(const std::string& path) {
     while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
     const char* home = std::getenv("HOME");
     const std::string h = home ? home : "";
-    if (h.size() > 1 && (shown == h || shown.rfind(h + "/", 0) == 0)) shown = "~" + shown.substr(h.size());
+    if (h.size() > 1 && (shown == h || shown.rfind(h + "/", 0) == 0))
+        shown = "~" + shown.substr(h.size());
     return shown;
 }
 

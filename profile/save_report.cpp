@@ -16,8 +16,9 @@ void reportFailedSave(const char* what, const char* path) {
     if (reported) return;
     reported = true;
     const std::string folder = platform::shownFolder(platform::resolvePath(path ? path : ""));
-    const std::string text = std::string(what ? what : "A file") + " could not be saved: " +
-                             platform::describeSaveError(error) + " (" + folder + ").";
+    const std::string text = std::string(what ? what : "A file") +
+                             " could not be saved: " + platform::describeSaveError(error) + " (" +
+                             folder + ").";
     MessageBoxA(nullptr, text.c_str(), "Not saved", MB_ICONERROR);
 }
 

@@ -277,20 +277,46 @@ TEST(TintaroProgram, NewGameEmptiesTheSavedMovesAndStartsAFreshBoard) {
     EXPECT_EQ(boardOf(testsupport::readBmp24(run.captureDir + "/turned.bmp")),
               boardAfter({{1, 1}}));
     EXPECT_EQ(boardOf(testsupport::readBmp24(run.captureDir + "/fresh.bmp")), startBoard());
-    // Esc saved nothing after the new game: the file is the empty log newgame wrote.
+    // Esc saved the new game: an empty log.
     EXPECT_EQ(readFile(dir.path() / "moves.dat"), std::string(4, '\0'));
 }
 
-TEST(TintaroProgram, EscEndsWithoutSavingAnything) {
-    int x = 0, y = 0;
-    ASSERT_TRUE(armPoint(kArms[2], false, x, y));
-    testsupport::TempDir dir;
-    copyGame(dir);
-    auto run = testsupport::runHeadless(
-        kProgram, dir.str(), "wait 5\n" + click(x, y) + "key 1\nwait 10\n", {}, dir.str());
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_FALSE(fs::exists(dir.path() / "moves.dat"));
-    EXPECT_FALSE(fs::exists(dir.path() / "hiscore.dat"));
+TEST(TintaroProgram, EveryWayOfLeavingSavesTheGameAsExitDoes) {
+    std::string turns = "wait 5\n";
+    for (int i : {0, 2, 4}) {
+        int x = 0, y = 0;
+        ASSERT_TRUE(armPoint(kArms[i], false, x, y));
+        turns += click(x, y);
+    }
+    auto leave = [&](const std::string& script, const testsupport::TempDir& dir) {
+        auto run = testsupport::runHeadless(kProgram, dir.str(), script, {}, dir.str());
+        EXPECT_EQ(run.exitStatus, 0) << script;
+        for (const auto& line : run.transcript) EXPECT_NE(line.rfind("messagebox", 0), 0u) << line;
+    };
+    // Compared whole, without printing kilobytes of table on a failure.
+    auto same = [](const fs::path& file, const std::string& bytes) {
+        return readFile(file) == bytes;
+    };
+    testsupport::TempDir byExit;
+    copyGame(byExit);
+    leave(turns + kExit, byExit);
+    const std::string moves = readFile(byExit.path() / "moves.dat");
+    const std::string table = readFile(byExit.path() / "hiscore.dat");
+    ASSERT_EQ(int32At(moves, 0), 3);
+    ASSERT_GT(int32At(table, 4 + 256), 0);
+    // Esc, the window closed (also with the help page open) and the script's end.
+    for (const std::string& ending :
+         std::vector<std::string>{"key 1\nwait 10\n", "close\nwait 10\n",
+                                  std::string(kHelp) + "close\nwait 10\n", std::string()}) {
+        testsupport::TempDir dir;
+        copyGame(dir);
+        leave(turns + ending, dir);
+        EXPECT_TRUE(same(dir.path() / "moves.dat", moves)) << ending;
+        EXPECT_TRUE(same(dir.path() / "hiscore.dat", table)) << ending;
+        // Resumed and closed again: the game keeps its one row.
+        leave("wait 5\nclose\nwait 10\n", dir);
+        EXPECT_TRUE(same(dir.path() / "hiscore.dat", table)) << ending;
+    }
 }
 
 TEST(TintaroProgram, MenuWithoutACommandLineOnlyClicksAndWithOneStartsTheMenu) {

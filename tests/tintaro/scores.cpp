@@ -1,6 +1,5 @@
 // The game's player look-up and its entries in the high-score table.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cstring>
@@ -170,10 +169,10 @@ TEST_F(GameScores, TheTableAndTheSavedGameStayInStepAfterAFailureOrAKill) {
     // A kill between the two files: the saved game names its new row (400) and the row it
     // replaces (300), while the table holds either of them, or neither after a Clear.
     auto name = [](const std::string& text) { return text + std::string(256 - text.size(), '\0'); };
-    const std::string pendingGame = std::string("\x01\0\0\0", 4) + std::string(8, '\0') +
-                                    "HOFE" + std::string("\x90\x01\0\0", 4) + name(player) +
-                                    "HOFP" + std::string("\x01\0\0\0", 4) +
-                                    std::string("\x2c\x01\0\0", 4) + name(player);
+    const std::string pendingGame = std::string("\x01\0\0\0", 4) + std::string(8, '\0') + "HOFE" +
+                                    std::string("\x90\x01\0\0", 4) + name(player) + "HOFP" +
+                                    std::string("\x01\0\0\0", 4) + std::string("\x2c\x01\0\0", 4) +
+                                    name(player);
     for (const Rows& before : {Rows{{player, 300}}, Rows{{player, 400}}, Rows{}}) {
         Rows rows{{"Bo:::Y", 900}};
         rows.insert(rows.end(), before.begin(), before.end());
