@@ -301,6 +301,14 @@ TEST(TintaroFaults, FailedSavesKeepThePreviousFilesByteForByte) {
     auto third = folder.run("wait 5\n" + click(x, y) + "click 610 545\nwait 5\n" + kExitButton,
                             {"--fail", "file-write"});
     EXPECT_EQ(third.exitStatus, 0);
+    // Each run tells the player once, whatever else failed after it, what was not saved,
+    // why and where.
+    for (const auto* run : {&second, &third}) {
+        const auto boxes = linesStarting(*run, "messagebox\t");
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0], "messagebox\tYour game could not be saved: the disk is full (" +
+                                folder.game().string() + ").\tNot saved");
+    }
     EXPECT_EQ(readFile(folder.game() / "moves.dat"), moves);
     EXPECT_EQ(readFile(folder.game() / "hiscore.dat"), table);
     EXPECT_EQ(snapshot(folder.dir.path() / "Tintaro"), before) << "no file added or changed";
