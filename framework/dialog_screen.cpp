@@ -27,7 +27,11 @@ DialogScreen::DialogScreen()
       originX(0),
       originY(0),
       ownBackground(1),
-      closeTime(0) {}
+      closeTime(0),
+      anywhereButton{},
+      escapePending(0) {}
+
+DialogScreen* DialogScreen::openPage = nullptr;
 
 DialogScreen::~DialogScreen() {
     freeDialogImages();
@@ -146,6 +150,44 @@ void DialogScreen::setCloseTime(int ms) {
 
 void DialogScreen::drawOverPage(IDirectDrawSurface*) {}
 
+void DialogScreen::answerAnywhereWithoutPicture(const char* buttonName) {
+    std::snprintf(anywhereButton, sizeof anywhereButton, "%s", buttonName ? buttonName : "");
+}
+
+bool DialogScreen::escapeOpenPage() {
+    if (!openPage) return false;
+    openPage->escapePending = 1;
+    return true;
+}
+
+void DialogScreen::fillForMissingPictures() {
+    if (!buttonList) return;
+    // The hit rectangle is offset by the page's origin: taking it out covers the screen.
+    auto fill = [this](Button* button) {
+        if (button)
+            button->setHitRect(-buttonList->originX, -buttonList->originY, clientWidth,
+                               clientHeight);
+    };
+    // A page that shows nothing closes on a click anywhere, as it would on its picture.
+    if (!currentImage || !currentImage->getSurface()) fill(buttonList->find("default"));
+    Button* standIn = anywhereButton[0] ? buttonList->find(anywhereButton) : nullptr;
+    if (standIn && standIn->imageCount() == 0) fill(standIn);
+}
+
+void DialogScreen::pressBack() {
+    escapePending = 0;
+    Button* back = buttonList ? buttonList->find("back") : nullptr;
+    if (!back && buttonList) back = buttonList->find("default");
+    if (!back) {
+        close(nullptr);
+        return;
+    }
+    // Only the first clicked button answers: this click is the back button's alone.
+    for (int i = 0; i < buttonList->getCount(); ++i) buttonList->get(i)->clicked = 0;
+    back->clicked = 1;
+    back->clickKind = 1;
+}
+
 int DialogScreen::run(char* resultOut, const char* imageName) {
     closed = 0;
     if (!imageName) {
@@ -154,11 +196,21 @@ int DialogScreen::run(char* resultOut, const char* imageName) {
     } else {
         selectImage(imageName);
     }
+    fillForMissingPictures();
     IDirectDrawSurface* previousWorking = dirtyRects.getWorkingBackground();
     const bool ownsBackground = ownBackground == 1;
     if (ownsBackground)
         dirtyRects.setWorkingBackground(currentImage ? currentImage->getSurface() : nullptr);
     name[0] = '\0';
+    // This page takes Esc until it ends; a page it was opened from takes it again then.
+    struct OpenPage {
+        DialogScreen* const outer;
+        explicit OpenPage(DialogScreen* page) : outer(openPage) { openPage = page; }
+        ~OpenPage() { openPage = outer; }
+        OpenPage(const OpenPage&) = delete;
+        OpenPage& operator=(const OpenPage&) = delete;
+    } open(this);
+    escapePending = 0;
 
     while (!closed) {
         int x = 0, y = 0, buttons = 0;
@@ -168,10 +220,10 @@ int DialogScreen::run(char* resultOut, const char* imageName) {
             return 0;
         }
         if (currentImage) currentImage->drawAt(::backBuffer, left, top);
-        if (buttonList) {
-            buttonList->handleMouse(x, y, buttons);
-            buttonList->redrawAll();
-        }
+        if (buttonList) buttonList->handleMouse(x, y, buttons);
+        // After the mouse: its step clears the clicks, and the next input step reads this one.
+        if (escapePending) pressBack();
+        if (buttonList) buttonList->redrawAll();
         drawOverPage(::backBuffer);
         present();
     }

@@ -1,5 +1,5 @@
 // A screen that runs modally over the current scene: it draws its image, feeds its
-// buttons the mouse and pumps window messages until a button (or a close time, or a
+// buttons the mouse and pumps window messages until a button (or Esc, a close time, or a
 // quit request) ends it, then hands back its result text.
 #pragma once
 
@@ -36,6 +36,14 @@ public:
     // presented; the page is blitted whole every frame, so anything drawn earlier in the
     // frame would be covered. The base draws nothing.
     virtual void drawOverPage(IDirectDrawSurface* target);
+    // While the named button has no picture it takes every click in the drawing area that
+    // no button before it takes, so that a page whose way back did not load can be left.
+    void answerAnywhereWithoutPicture(const char* buttonName);
+
+    // Esc for the innermost page running: on its next frame the button "back" (else
+    // "default") is clicked, so the page closes as that button closes it; a page with
+    // neither closes with an empty result. False when no page is running.
+    static bool escapeOpenPage();
 
     // The first dialog image of that name, or null.
     Image* findDialogImage(const char* name) const;
@@ -51,4 +59,12 @@ public:
 
 private:
     void freeDialogImages();
+    // Gives the buttons that would leave no way out without their pictures the whole
+    // drawing area, once the page is placed.
+    void fillForMissingPictures();
+    void pressBack();
+
+    char anywhereButton[64];
+    int escapePending;
+    static DialogScreen* openPage;
 };

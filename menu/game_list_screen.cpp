@@ -183,13 +183,13 @@ int GameListScreen::update(int) {
         DialogScreen* info = new DialogScreen;
         info->createLists();
         info->addImageFile("infoscreen.bmp", nullptr);
-        Button* back = new Button(689, 370);
+        // The back button sits at a screen position: the page's origin is taken back out of
+        // where it is drawn and where it answers alike.
+        Button* back = new Button(689 - info->originX, 370 - info->originY);
         back->loadStrip("backbutton.bmp", 2, 0);
         back->setName("back");
-        // The back button sits at a screen position: take the page's origin back out.
-        back->x -= info->originX;
-        back->y -= info->originY;
         info->addButton(back);
+        info->answerAnywhereWithoutPicture("back");
         char result[256] = {};
         // Quitting while the page is shown ends the menu; the page is freed either way.
         const int closed = info->run(result, nullptr);

@@ -97,6 +97,9 @@ void HallOfFameDialog::createLists() {
         button->loadStrip(place.file, 2, 0);
         addButton(button);
     }
+    // Without its picture Back is nowhere to be seen: a click anywhere but on Upload and
+    // Clear leaves the page instead, never the Clear that empties the table.
+    answerAnywhereWithoutPicture("back");
     addDefaultButton();
 
     table = new ScoreTable;

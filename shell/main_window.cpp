@@ -3,6 +3,7 @@
 // screen before applying the shell's own rules.
 #include "shell/main_window.h"
 
+#include "framework/dialog_screen.h"
 #include "framework/mouse_cursor.h"
 #include "framework/screen_manager.h"
 #include "qv/qv.h"
@@ -87,10 +88,12 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             appActive = wParam != 0 ? 1 : 0;
             break;
         case WM_KEYUP:
-            if (wParam == VK_ESCAPE)
-                PostMessageA(mainWindow, WM_CLOSE, 0, 0);
-            else if (wParam == VK_F1)
+            // Esc closes the page that is open, and only with none open the program.
+            if (wParam == VK_ESCAPE) {
+                if (!DialogScreen::escapeOpenPage()) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+            } else if (wParam == VK_F1) {
                 showFps = 1 - showFps;
+            }
             break;
         case WM_SYSCOMMAND:
             // Alt or F10 alone does not open the system menu.

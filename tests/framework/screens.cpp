@@ -14,6 +14,7 @@
 #include "framework_support.h"
 #include "platform/backend.h"
 #include "platform/input.h"
+#include "shell/main_window.h"
 #include "shell/timer_service.h"
 #include "support/temp_dir.h"
 
@@ -269,11 +270,14 @@ public:
     int frames = 0;
     IDirectDrawSurface* workingSeen = nullptr;
     int abortAt = -1;
+    int escapeAt = -1;
 
     int handleInput(int x, int y, int buttons) override {
         workingSeen = dirtyRects.getWorkingBackground();
         const int result = DialogScreen::handleInput(x, y, buttons);
         if (frames == abortAt) return 0;
+        // Esc released, as the program's window procedure receives it.
+        if (frames == escapeAt) mainWindowProc(mainWindow, WM_KEYUP, VK_ESCAPE, 0);
         // What the timer thread and window procedure would deliver before the next frame.
         if (frames < static_cast<int>(steps.size())) {
             mouseCursor.setPosition(steps[frames].x, steps[frames].y);
@@ -347,6 +351,70 @@ TEST_F(Dialogs, DefaultButtonClosesOnAClickInsideTheImage) {
     EXPECT_EQ(getPixel(backBuffer, 360, 280), fwtest::rgb565(200, 0, 0));
     dirtyRects.setWorkingBackground(nullptr);
     scene->Release();
+}
+
+// A page whose picture did not load still closes: its default button answers anywhere in the
+// drawing area, wherever the page is placed. A back button named to stand in without its
+// picture takes every click that the buttons before it do not take; those keep theirs.
+TEST_F(Dialogs, WithoutTheirPicturesTheDefaultAndTheStandInButtonsAnswerAnywhere) {
+    const std::string missing = dir.str() + "/missing.bmp";
+    {
+        ScriptedDialog d;
+        d.addImageFile(missing.c_str(), "rules");
+        d.addDefaultButton();
+        d.setPosition(53, 20);
+        d.steps = {{5, 590, true}, {5, 590, false}};
+        char result[256] = "";
+        EXPECT_EQ(d.run(result, "rules"), 1);
+        EXPECT_STREQ(result, "default");
+        EXPECT_EQ(d.frames, 4) << "closed by the click";
+    }
+    struct Click {
+        int x, y;
+        const char* result;
+    };
+    for (const Click& c : {Click{5, 5, "back"}, Click{60, 25, "clear"}}) {
+        ScriptedDialog d;
+        d.addImageFile(bmp("page.bmp", 100, 50, {1, 1, 1}).c_str(), "page");
+        Button* clear = new Button(0, 0, 20, 10);
+        clear->setName("clear");
+        d.addButton(clear);
+        Button* back = new Button(30, 0);
+        back->setName("back");
+        EXPECT_EQ(back->loadStrip(missing.c_str(), 2, 0), 0);
+        d.addButton(back);
+        d.answerAnywhereWithoutPicture("back");
+        d.setPosition(53, 20);
+        d.steps = {{c.x, c.y, true}, {c.x, c.y, false}};
+        char result[256] = "";
+        EXPECT_EQ(d.run(result, nullptr), 1);
+        EXPECT_STREQ(result, c.result) << c.x << "," << c.y;
+    }
+}
+
+// Esc that reaches the window procedure while a page runs closes that page as its back button
+// would (else as its default button would) and leaves the program running; with no page
+// running, Esc posts WM_CLOSE as before.
+TEST_F(Dialogs, EscClosesTheRunningPageAsItsBackButtonAndOnlyThenTheProgram) {
+    for (const bool withBack : {true, false}) {
+        ScriptedDialog d;
+        d.addImageFile(bmp("page.bmp", 100, 50, {1, 1, 1}).c_str(), "page");
+        if (withBack) {
+            Button* back = new Button(60, 0, 40, 20);
+            back->setName("back");
+            d.addButton(back);
+        }
+        d.addDefaultButton();
+        d.escapeAt = 2;
+        char result[256] = "";
+        EXPECT_EQ(d.run(result, nullptr), 1) << withBack;
+        EXPECT_STREQ(result, withBack ? "back" : "default");
+        EXPECT_EQ(d.frames, 4) << "closed on the frame after Esc";
+    }
+    MSG msg{};
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_CLOSE, WM_CLOSE, PM_NOREMOVE));
+    mainWindowProc(mainWindow, WM_KEYUP, VK_ESCAPE, 0);
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE));
 }
 
 TEST_F(Dialogs, PastCloseTimeEndsAfterOneFrameWithEmptyResult) {

@@ -210,8 +210,8 @@ TEST(GatefoldTitle, SwitchesAndTheCurrentPlayerAreWrittenAtOnce) {
 }
 
 TEST(GatefoldTitle, QuittingWhileAPageIsOpenEndsCleanly) {
-    // Esc while each modal page runs ends the menu with 0; under the sanitizer builds a page
-    // left undeleted would fail the run as a leak.
+    // Closing the window while each modal page runs ends the menu with 0; under the
+    // sanitizer builds a page left undeleted would fail the run as a leak.
     const std::vector<std::pair<int, int>> pages = {
         {108, 390},  // hall of fame
         {400, 340},  // players
@@ -219,13 +219,13 @@ TEST(GatefoldTitle, QuittingWhileAPageIsOpenEndsCleanly) {
     };
     for (const auto& [x, y] : pages) {
         MenuFolder menu(true);
-        auto run = menu.run("wait 5\n" + clickSlot(1) + click(x, y) + "key 1\nwait 10\n");
+        auto run = menu.run("wait 5\n" + clickSlot(1) + click(x, y) + "close\nwait 10\n");
         EXPECT_EQ(run.exitStatus, 0) << x << "," << y;
         ASSERT_FALSE(run.transcript.empty());
         EXPECT_EQ(run.transcript.back(), "exit\t0");
     }
     MenuFolder menu(false);
-    auto run = menu.run("wait 5\n" + click(670, 105) + "key 1\nwait 10\n");
+    auto run = menu.run("wait 5\n" + click(670, 105) + "close\nwait 10\n");
     EXPECT_EQ(run.exitStatus, 0) << "information page";
 }
 
@@ -242,6 +242,49 @@ int differing(const testsupport::Picture& a, int ax, int ay, const testsupport::
             n += (r1 >> 3) != (r2 >> 3) || (g1 >> 2) != (g2 >> 2) || (b1 >> 3) != (b2 >> 3);
         }
     return n;
+}
+
+// Esc closes the open page as its Back (or a click on it) would, and the menu goes on: the
+// screen under the page comes back pixel for pixel and takes the next click. With no page
+// open, Esc ends the menu.
+TEST(GatefoldTitle, EscClosesTheOpenPageAndWithNoneOpenEndsTheMenu) {
+    const std::string title = clickSlot(1);
+    const std::string still = "move 5 5\nwait 4\n";
+    struct Case {
+        std::string reach;  // from the list to the screen the page opens over
+        std::string open, onPage;
+        const char* what;
+    };
+    const Case cases[] = {
+        {title, click(108, 324), "", "How to Play"},
+        {title, click(108, 463), "", "Credits"},
+        {title, click(108, 393), "", "High Scores"},
+        // What was typed is dropped with the page, as Back drops it.
+        {title, click(400, 342), "type Zed\nwait 3\n", "Players"},
+        {"", click(670, 105), "", "Info"},
+    };
+    for (const Case& c : cases) {
+        MenuFolder menu(true);
+        auto run = menu.run("wait 5\n" + c.reach + still + "capture before.bmp\n" + c.open +
+                            "wait 3\ncapture page.bmp\n" + c.onPage + "key 1\nwait 4\n" + still +
+                            "capture after.bmp\n" + (c.reach.empty() ? title : "") +
+                            click(52 + 20, 505 + 15) + "key 1\nwait 5\ncapture late.bmp\n");
+        EXPECT_EQ(run.exitStatus, 0) << c.what;
+        auto shot = [&run](const char* name) {
+            return testsupport::readBmp24(run.captureDir + "/" + name);
+        };
+        const auto before = shot("before.bmp"), page = shot("page.bmp"), after = shot("after.bmp");
+        ASSERT_TRUE(before.ok() && page.ok()) << c.what;
+        EXPECT_GT(differing(before, 0, 0, page, 0, 0, 0, 0, 800, 600), 10000) << c.what;
+        ASSERT_TRUE(after.ok()) << c.what << ": Esc ended the menu";
+        EXPECT_EQ(differing(before, 0, 0, after, 0, 0, 0, 0, 800, 600), 0) << c.what;
+        const std::string options = readFile(menu.dir.path() / "options.ini");
+        EXPECT_NE(options.find("SFX=N"), std::string::npos) << c.what << ": " << options;
+        EXPECT_EQ(options.find("Zed"), std::string::npos) << c.what << ": " << options;
+        EXPECT_FALSE(fs::exists(run.captureDir + "/late.bmp")) << c.what;
+        ASSERT_FALSE(run.transcript.empty()) << c.what;
+        EXPECT_EQ(run.transcript.back(), "exit\t0") << c.what;
+    }
 }
 
 TEST(GatefoldTitle, ThePlayersPageShowsWhatIsTypedWithTheCaretBlinking) {

@@ -1,7 +1,8 @@
 // Tintaro and Gatefold headless builds run with a platform call made to fail: the start-up
 // refusals, a frozen framework clock, silence, failed saves that leave the old files, and
 // the remaining set-up failures, none of which may crash a program; and with damaged or
-// hostile files in their folders: broken backgrounds, and a FIFO where a saved file goes.
+// hostile files in their folders: broken backgrounds, pages without their pictures, and a
+// FIFO where a saved file goes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -417,6 +418,75 @@ TEST(GatefoldFaults, BrokenBackgroundsLeaveTheScreenBareWithoutACrash) {
             EXPECT_EQ(run.transcript.back(), "exit\t0") << file << " " << damage;
         }
     }
+}
+
+// Pixels that differ between two captures of the whole screen; -1 when one is missing.
+int differingPixels(const testsupport::Picture& a, const testsupport::Picture& b) {
+    if (!a.ok() || a.width != b.width || a.height != b.height) return -1;
+    int n = 0;
+    for (size_t i = 0; i + 2 < a.rgb.size(); i += 3) n += std::memcmp(&a.rgb[i], &b.rgb[i], 3) != 0;
+    return n;
+}
+
+const char* kStill = "move 5 5\nwait 4\n";
+
+// A page whose picture or Back picture is missing still closes, and the menu goes on: the
+// screen under it comes back pixel for pixel and its SFX switch takes the next click.
+TEST(GatefoldFaults, APageWithoutItsPicturesStillCloses) {
+    const std::string title = click(14 + 60, 140 + 40);
+    struct Case {
+        const char* file;   // removed from the menu folder
+        std::string reach;  // from the list to the screen the page opens over
+        std::string open, close;
+        const char* what;
+    };
+    const Case cases[] = {
+        // Both are placed at (53, 18): these clicks lie outside where the picture would be.
+        {"Tintaro/title/HowToPlay.bmp", title, click(108, 324), click(20, 590), "How to Play"},
+        {"Tintaro/title/Credits.bmp", title, click(108, 463), click(780, 8), "Credits"},
+        // Outside Upload and Clear; Clear would have rewritten the table.
+        {"backbutton.bmp", title, click(108, 393), click(20, 590), "High Scores without Back"},
+        {"infoscreen.bmp", "", click(670, 105), click(733, 388), "Info without its page, by Back"},
+        {"backbutton.bmp", "", click(670, 105), click(400, 300), "Info without Back"},
+    };
+    for (const Case& c : cases) {
+        GatefoldFolder folder;
+        ASSERT_TRUE(fs::remove(folder.menu() / c.file)) << c.file;
+        const fs::path table = folder.menu() / "Tintaro" / "hiscore.dat";
+        const bool hadTable = fs::exists(table);
+        const std::string tableBytes = hadTable ? readFile(table) : "";
+        auto run =
+            folder.run("wait 5\n" + c.reach + kStill + "capture before.bmp\n" + c.open + c.close +
+                       kStill + "capture after.bmp\n" + (c.reach.empty() ? title : "") +
+                       click(52 + 20, 505 + 15) + "wait 5\n");
+        EXPECT_EQ(run.exitStatus, 0) << c.what;
+        const auto before = testsupport::readBmp24(run.captureDir + "/before.bmp");
+        const auto after = testsupport::readBmp24(run.captureDir + "/after.bmp");
+        ASSERT_TRUE(before.ok()) << c.what;
+        EXPECT_EQ(differingPixels(before, after), 0) << c.what;
+        const std::string options = readFile(folder.menu() / "options.ini");
+        EXPECT_NE(options.find("SFX=N"), std::string::npos) << c.what << ": " << options;
+        EXPECT_EQ(fs::exists(table), hadTable) << c.what;
+        EXPECT_EQ(hadTable ? readFile(table) : "", tableBytes) << c.what;
+    }
+}
+
+TEST(TintaroFaults, TheHelpPageWithoutItsPictureClosesOnAClickAnywhere) {
+    int x = 0, y = 0;
+    ASSERT_TRUE(blueTopArm(x, y));
+    TintaroFolder folder;
+    ASSERT_TRUE(fs::remove(folder.game() / "title" / "HowToPlay.bmp"));
+    // The page would lie at (53, 20): the closing click is outside it.
+    auto run = folder.run("wait 5\n" + std::string(kStill) + "capture before.bmp\n" +
+                          "click 680 545\nwait 5\n" + click(20, 590) + kStill +
+                          "capture after.bmp\n" + click(x, y) + kExitButton);
+    EXPECT_EQ(run.exitStatus, 0);
+    const auto before = testsupport::readBmp24(run.captureDir + "/before.bmp");
+    const auto after = testsupport::readBmp24(run.captureDir + "/after.bmp");
+    ASSERT_TRUE(before.ok());
+    EXPECT_EQ(differingPixels(before, after), 0);
+    // The game went on: the arm turned its ring and Exit saved the move.
+    expectOneBlueTopMove(readFile(folder.game() / "moves.dat"), "after the help page");
 }
 
 TEST(TintaroFaults, AFifoWhereTheScoresGoNeitherHangsNorIsKept) {

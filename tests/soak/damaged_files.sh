@@ -42,8 +42,9 @@ damages=(missing half header empty)
 
 # Gatefold: the list, the game's title screen, How to Play, Credits, High Scores, Players,
 # back to the list, the information page, the title screen again and Play (in headless, Play
-# writes a "launch" line for Tintaro and ends the menu). A page whose picture or back button
-# is damaged cannot be closed; the script then runs out and the menu is asked to close.
+# writes a "launch" line for Tintaro and ends the menu). Each page is closed where its Back
+# is, or inside its picture; a page whose picture or Back picture is damaged takes that click
+# too. When a screen cannot go on, the script runs out and the menu is asked to close.
 cat >"$work/gatefold.txt" <<'EOF'
 wait 3
 click 74 180

@@ -394,6 +394,42 @@ TEST(TintaroProgram, TheHelpPageOpensAndAClickAnywhereClosesIt) {
     EXPECT_EQ(boardOf(game), startBoard());
 }
 
+// Esc closes the help page as a click on it does, and the game goes on: the board comes back
+// pixel for pixel and an arm turns its ring. With the page closed, Esc ends the game.
+TEST(TintaroProgram, EscClosesTheHelpPageAndWithItClosedEndsTheGame) {
+    const ArmPlace& arm = kArms[0];
+    int x = 0, y = 0;
+    ASSERT_TRUE(armPoint(arm, false, x, y));
+    testsupport::TempDir dir;
+    copyGame(dir);
+    const std::string still = "move 5 5\nwait 4\n";
+    const std::string script = "wait 5\n" + still + "capture game.bmp\n" + kHelp +
+                               "capture help.bmp\nkey 1\nwait 4\n" + still + "capture back.bmp\n" +
+                               click(x, y) +
+                               "capture turned.bmp\nkey 1\nwait 5\ncapture late.bmp\n";
+    auto run = testsupport::runHeadless(kProgram, dir.str(), script, {}, dir.str());
+    EXPECT_EQ(run.exitStatus, 0);
+    auto shot = [&run](const char* name) {
+        return testsupport::readBmp24(run.captureDir + "/" + name);
+    };
+    const auto game = shot("game.bmp"), help = shot("help.bmp"), back = shot("back.bmp");
+    ASSERT_TRUE(game.ok() && help.ok());
+    ASSERT_TRUE(back.ok()) << "Esc ended the game with the help page open";
+    auto differ = [](const testsupport::Picture& a, const testsupport::Picture& b) {
+        int n = 0;
+        for (size_t i = 0; i + 2 < a.rgb.size() && i + 2 < b.rgb.size(); i += 3)
+            n += a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] ||
+                 a.rgb[i + 2] != b.rgb[i + 2];
+        return n;
+    };
+    EXPECT_GT(differ(game, help), 10000) << "the page was shown";
+    EXPECT_EQ(differ(game, back), 0);
+    EXPECT_EQ(boardOf(shot("turned.bmp")), boardAfter({{arm.ring, arm.direction}}));
+    EXPECT_FALSE(fs::exists(run.captureDir + "/late.bmp"));
+    ASSERT_FALSE(run.transcript.empty());
+    EXPECT_EQ(run.transcript.back(), "exit\t0");
+}
+
 TEST(TintaroProgram, ASecondStartResumesTheSavedGame) {
     int a = 0, b = 0, c = 0, d = 0;
     ASSERT_TRUE(armPoint(kArms[0], false, a, b));
