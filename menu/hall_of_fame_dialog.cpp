@@ -7,6 +7,7 @@
 #include "framework/dirty_rect_manager.h"
 #include "menu/publisher_site.h"
 #include "platform/win32.h"
+#include "profile/save_report.h"
 
 namespace {
 
@@ -201,7 +202,8 @@ int HallOfFameDialog::checkClose() {
         if (buttonList->wasClicked("clear")) {
             if (table) {
                 table->resize(ScoreTable::kRows);
-                table->writeFile("hiscore.dat");
+                if (table->writeFile("hiscore.dat") != 1)
+                    reportFailedSave("The hall of fame", "hiscore.dat");
             }
             close("clear");
         }
