@@ -65,6 +65,8 @@ std::string describeSaveError(unsigned long error) {
             return "the folder or the file may not be written";
         case ERROR_PATH_NOT_FOUND:
             return "the folder does not exist";
+        case ERROR_BAD_ENVIRONMENT:
+            return "there is no home folder to save in";
         default:
             return "the file could not be written";
     }
@@ -75,6 +77,10 @@ bool writeFileAtomically(const std::string& target, const void* data, std::size_
     const std::string path = target.empty() ? target : writablePath(target);
     if (faultActive("file-write")) {
         SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    if (!target.empty() && path.empty()) {  // an installed tree, and the user has no home
+        SetLastError(ERROR_BAD_ENVIRONMENT);
         return false;
     }
     if (path.empty() || (size > 0 && !data)) {

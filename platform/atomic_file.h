@@ -9,8 +9,9 @@
 namespace platform {
 
 // `path` is a POSIX path (already resolved); a path in an installed tree is written to the
-// user's own copy. On failure returns false, sets the last
-// error (ERROR_DISK_FULL for a full disk or the fault) and removes the temporary file.
+// user's own copy. On failure returns false, sets the last error (ERROR_DISK_FULL for a
+// full disk or the fault, ERROR_BAD_ENVIRONMENT when the user has no home to save in) and
+// removes the temporary file.
 bool writeFileAtomically(const std::string& path, const void* data, std::size_t size);
 
 // Why a save failed, for the player, from the error it left: "the disk is full".

@@ -13,6 +13,7 @@
 #include "platform/atomic_file.h"
 #include "platform/regular_file.h"
 #include "platform/user_data.h"
+#include "platform/win32.h"
 
 namespace platform {
 
@@ -78,7 +79,8 @@ bool outputToPicture(const Box& box, int pictureW, int pictureH, double outX, do
 }
 
 std::string windowStatePath() {
-    return userDataHome() + "/Gatefold/window.ini";
+    const std::string home = userDataHome();
+    return home.empty() ? home : home + "/Gatefold/window.ini";
 }
 
 bool loadWindowState(WindowState* state) {
@@ -121,6 +123,10 @@ bool loadWindowState(WindowState* state) {
 
 bool saveWindowState(const WindowState& state) {
     const std::string path = windowStatePath();
+    if (path.empty()) {
+        SetLastError(ERROR_BAD_ENVIRONMENT);
+        return false;
+    }
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     if (ec) return false;
