@@ -72,7 +72,8 @@ std::string describeSaveError(unsigned long error) {
     }
 }
 
-bool writeFileAtomically(const std::string& target, const void* data, std::size_t size) {
+bool writeFileAtomically(const std::string& target, const void* data, std::size_t size,
+                         unsigned mode) {
     // A file of an installed tree is saved in the user's own folder.
     const std::string path = target.empty() ? target : writablePath(target);
     if (faultActive("file-write")) {
@@ -95,22 +96,22 @@ bool writeFileAtomically(const std::string& target, const void* data, std::size_
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    // A unique temporary name, so that two saves of the same file never share one. The
-    // kernel applies the umask to a new file; a replaced file keeps its own permissions.
+    // A unique temporary name, so that two saves of the same file never share one; the
+    // temporary file is created private and then given exactly the requested permissions.
     static std::atomic<unsigned> counter{0};
     std::string temp;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
         temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) {
         SetLastError(errorOfWrite(errno));
         return false;
     }
-    if (replacing) ::fchmod(fd, st.st_mode & 07777);
-    bool ok = writeAll(fd, data, size) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, static_cast<mode_t>(mode & 07777)) == 0 && writeAll(fd, data, size) &&
+              ::fsync(fd) == 0;
     int err = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

@@ -11,8 +11,10 @@ namespace platform {
 // `path` is a POSIX path (already resolved); a path in an installed tree is written to the
 // user's own copy. On failure returns false, sets the last error (ERROR_DISK_FULL for a
 // full disk or the fault, ERROR_BAD_ENVIRONMENT when the user has no home to save in) and
-// removes the temporary file.
-bool writeFileAtomically(const std::string& path, const void* data, std::size_t size);
+// removes the temporary file. The new file has exactly the permissions `mode`, whatever the
+// old file or a symbolic link in its place had: a save never inherits a set-user-ID bit.
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
+                         unsigned mode = 0644);
 
 // Why a save failed, for the player, from the error it left: "the disk is full".
 std::string describeSaveError(unsigned long error);

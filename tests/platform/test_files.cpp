@@ -188,7 +188,7 @@ TEST_F(FilesTest, AtomicWriteReplacesWholeOrNotAtAll) {
     EXPECT_EQ(dir.read("options.ini"), "second");
     struct stat st;
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u) << "a replaced file keeps its permissions";
+    EXPECT_EQ(st.st_mode & 07777, 0644u) << "a save has ordinary permissions";
 
     platform::faultSet("file-write", true);
     EXPECT_FALSE(platform::writeFileAtomically(path, "third", 5));
@@ -199,6 +199,36 @@ TEST_F(FilesTest, AtomicWriteReplacesWholeOrNotAtAll) {
     EXPECT_FALSE(platform::writeFileAtomically(at("missing/options.ini"), "x", 1));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(entriesIn(dir.path()), 1);
+}
+
+// A save never takes over the permissions of what it replaces: not a set-user-ID bit of an
+// old file, nor those of a file a symbolic link in its place points to, nor the umask's.
+TEST_F(FilesTest, SavesHaveOrdinaryPermissionsWhateverTheyReplace) {
+    auto modeOf = [](const std::string& path) {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0u;
+    };
+    dir.write("moves.dat", "old");
+    ASSERT_EQ(::chmod(at("moves.dat").c_str(), 04777), 0);
+    ASSERT_TRUE(platform::writeFileAtomically(at("moves.dat"), "new", 3));
+    EXPECT_EQ(modeOf(at("moves.dat")), 0644u);
+
+    dir.write("elsewhere/target.dat", "theirs");
+    ASSERT_EQ(::chmod(at("elsewhere/target.dat").c_str(), 04777), 0);
+    std::filesystem::create_symlink(at("elsewhere/target.dat"), at("hiscore.dat"));
+    ASSERT_TRUE(platform::writeFileAtomically(at("hiscore.dat"), "ours", 4));
+    EXPECT_EQ(modeOf(at("hiscore.dat")), 0644u) << "the link is replaced by a plain file";
+    EXPECT_EQ(dir.read("hiscore.dat"), "ours");
+    EXPECT_EQ(dir.read("elsewhere/target.dat"), "theirs");
+    EXPECT_EQ(modeOf(at("elsewhere/target.dat")), 04777u);
+
+    const mode_t umask = ::umask(0);
+    const bool fresh = platform::writeFileAtomically(at("fresh.dat"), "x", 1);
+    const bool privately = platform::writeFileAtomically(at("private.ini"), "x", 1, 0600);
+    ::umask(umask);
+    ASSERT_TRUE(fresh && privately);
+    EXPECT_EQ(modeOf(at("fresh.dat")), 0644u);
+    EXPECT_EQ(modeOf(at("private.ini")), 0600u);
 }
 
 // Environment variables changed by a test and put back after it.
