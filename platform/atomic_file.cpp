@@ -1,12 +1,16 @@
 #include "platform/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "platform/faults.h"
 #include "platform/user_data.h"
@@ -55,7 +59,47 @@ bool writeAll(int fd, const void* data, std::size_t size) {
     return true;
 }
 
+// The process id in a temporary file's name NAME.tmp-PID-N, or 0 when it is not one.
+pid_t ownerOfTemporary(const std::string& name) {
+    const size_t tag = name.rfind(".tmp-");
+    if (tag == std::string::npos || tag == 0) return 0;
+    const std::string rest = name.substr(tag + 5);
+    const size_t dash = rest.find('-');
+    if (dash == std::string::npos) return 0;
+    const std::string pid = rest.substr(0, dash), n = rest.substr(dash + 1);
+    auto digits = [](const std::string& s) {
+        return !s.empty() && s.size() <= 10 &&
+               s.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (!digits(pid) || !digits(n)) return 0;
+    const long long value = std::stoll(pid);
+    // Spelt exactly as a save spells it: no sign, no leading zeros, a real process id.
+    if (value < 1 || value > std::numeric_limits<pid_t>::max() || std::to_string(value) != pid)
+        return 0;
+    return static_cast<pid_t>(value);
+}
+
 }  // namespace
+
+int removeStaleTemporaryFiles(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return 0;
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const pid_t pid = ownerOfTemporary(name);
+        if (pid == 0) continue;
+        // Only a process that no longer exists: one of another user answers EPERM.
+        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        const std::string path = folder + "/" + name;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) stale.push_back(path);
+    }
+    ::closedir(dir);
+    int removed = 0;
+    for (const std::string& path : stale) removed += ::unlink(path.c_str()) == 0 ? 1 : 0;
+    return removed;
+}
 
 std::string describeSaveError(unsigned long error) {
     switch (error) {

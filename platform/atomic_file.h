@@ -16,6 +16,12 @@ namespace platform {
 bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
                          unsigned mode = 0644);
 
+// Removes the temporary files that interrupted saves left in `folder` (a POSIX path):
+// regular files named exactly NAME.tmp-PID-N whose process PID no longer runs. Those of a
+// live process (another copy saving right now) and every other file are kept. Returns how
+// many were removed.
+int removeStaleTemporaryFiles(const std::string& folder);
+
 // Why a save failed, for the player, from the error it left: "the disk is full".
 std::string describeSaveError(unsigned long error);
 

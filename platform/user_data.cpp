@@ -122,6 +122,14 @@ std::string writablePath(const std::string& path) {
     return user;
 }
 
+std::string writableFolder(const std::string& folder) {
+    bool inTree = false;
+    // Mapped as a file in it would be; the file's name plays no part.
+    const std::string user = userPathOf(folder + "/file", &inTree);
+    if (!inTree) return folder;
+    return user.empty() ? user : fs::path(user).parent_path().string();
+}
+
 std::string shownFolder(const std::string& path) {
     std::error_code ec;
     // With nowhere to write, the folder the file was meant for.

@@ -21,6 +21,10 @@ std::string readablePath(const std::string& path);
 // Empty when it lies in the installed tree and the user has no folder to write in.
 std::string writablePath(const std::string& path);
 
+// The folder that writes into `folder` go to, as writablePath maps the files in it, without
+// creating anything; empty when it lies in the installed tree and the user has no folder.
+std::string writableFolder(const std::string& folder);
+
 // The folder a write of `path` goes to, as a player reads it: the home folder shown as "~".
 std::string shownFolder(const std::string& path);
 

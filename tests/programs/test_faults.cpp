@@ -4,8 +4,11 @@
 // hostile files in their folders: broken backgrounds, and a FIFO where a saved file goes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -435,6 +438,46 @@ TEST(GatefoldFaults, FifosWhereFilesAreReadNeitherHangNorCrash) {
     EXPECT_EQ(run.exitStatus, 0);
     ASSERT_FALSE(run.transcript.empty());
     EXPECT_EQ(run.transcript.back(), "exit\t0");
+}
+
+// An interrupted save leaves its temporary file NAME.tmp-PID-N behind. Each start removes
+// those of dead processes from the folders the program saves into (in an installed tree the
+// user's own, for the game's folder and the menu's), and nothing else: not another live
+// copy's, not a file that only looks alike.
+TEST(TintaroFaults, AStartRemovesWhatInterruptedSavesLeft) {
+    TintaroFolder folder;
+    writeFile(folder.dir.path() / "userdata.ini", "[userdata]\nfolder=Gatefold\n");
+    testsupport::TempDir data;
+    const fs::path menu = data.path() / "Gatefold", game = menu / "Tintaro";
+    fs::create_directories(game);
+    const pid_t ended = ::fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const std::string dead = std::to_string(ended), live = std::to_string(::getpid());
+    const std::vector<fs::path> stale = {game / ("moves.dat.tmp-" + dead + "-0"),
+                                         game / ("hiscore.dat.tmp-" + dead + "-12"),
+                                         menu / ("options.ini.tmp-" + dead + "-3")};
+    const std::vector<fs::path> kept = {game / ("moves.dat.tmp-" + live + "-1"),
+                                        game / ("moves.dat.tmp-" + dead + "-0.old"),
+                                        game / ("moves.dat.tmp-" + dead),
+                                        game / ("moves.dat.tmp-x" + dead + "-0"),
+                                        game / "notes.txt",
+                                        menu / ("window.ini.tmp-" + live + "-0")};
+    for (const auto& path : stale) writeFile(path, "half a save");
+    for (const auto& path : kept) writeFile(path, "kept");
+
+    const char* before = std::getenv("XDG_DATA_HOME");
+    const std::string saved = before ? before : "";
+    ::setenv("XDG_DATA_HOME", data.str().c_str(), 1);
+    auto run = folder.run("wait 5\nkey 1\nwait 5\n");
+    if (before)
+        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(run.exitStatus, 0);
+    for (const auto& path : stale) EXPECT_FALSE(fs::exists(path)) << path;
+    for (const auto& path : kept) EXPECT_EQ(readFile(path), "kept") << path;
 }
 
 }  // namespace
