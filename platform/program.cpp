@@ -27,6 +27,7 @@ int runProgram(int argc, char** argv, WinMainFn winMain) {
     std::string commandLine;
     const int early = backendStart(argc, argv, commandLine);
     if (early >= 0) return early;
+    installCloseSignals();
     // A real window's program starts in its own folder, wherever it was started from; a
     // headless one stays where its script's runner put it.
     if (!backend().virtualTime()) enterProgramFolder();
