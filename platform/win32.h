@@ -341,6 +341,10 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
                                DWORD size, LPCSTR fileName);
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR fileName);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+// Replaces every key of the section with the "key=value" texts of keysAndValues (each
+// NUL-terminated, the list ending with an empty one), creating the section when missing;
+// a null list removes the section. The file is replaced once, whole.
+BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR keysAndValues, LPCSTR fileName);
 
 // ---- Files and folders -------------------------------------------------------
 
