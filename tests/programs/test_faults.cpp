@@ -335,11 +335,17 @@ TEST(GatefoldFaults, FailedSavesKeepTheOptionsFileByteForByte) {
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(readFile(folder.menu() / "options.ini"), options);
     EXPECT_EQ(snapshot(folder.menu()), before) << "no file added or changed";
-    // The first failed write says so, once, and where; the later ones say nothing more.
-    EXPECT_EQ(linesStarting(run, "messagebox\t"),
-              std::vector<std::string>{"messagebox\tYour settings could not be saved: the disk is "
-                                       "full (" +
-                                       folder.menu().string() + ").\tNot saved"});
+    // The first failed write says so, once, and where; the later ones say nothing more. A
+    // switch alone says so too.
+    const std::vector<std::string> told = {
+        "messagebox\tYour settings could not be saved: the disk is full (" +
+        folder.menu().string() + ").\tNot saved"};
+    EXPECT_EQ(linesStarting(run, "messagebox\t"), told);
+    auto switches = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
+                                   click(52 + 20, 505 + 15) + "key 1\nwait 10\n",
+                               {"--fail", "file-write"});
+    EXPECT_EQ(switches.exitStatus, 0);
+    EXPECT_EQ(linesStarting(switches, "messagebox\t"), told);
 
     // Without the fault the same clicks are written, so the clicks did reach the switches.
     auto control = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
