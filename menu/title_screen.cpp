@@ -13,6 +13,7 @@
 #include "menu/players_dialog.h"
 #include "menu/text_field.h"
 #include "profile/player_roster.h"
+#include "profile/save_report.h"
 #include "shell/shell_state.h"
 
 TitleScreen titleScreen;
@@ -132,7 +133,8 @@ void TitleScreen::toggle(const char* buttonName, const char* key, int& on) {
     if (!buttonList->wasClicked(buttonName)) return;
     if (Button* button = buttonList->find(buttonName)) button->swapImages();
     on = 1 - on;
-    WritePrivateProfileStringA("setup", key, on ? "Y" : "N", kOptions);
+    if (!WritePrivateProfileStringA("setup", key, on ? "Y" : "N", kOptions))
+        reportFailedSave("Your settings", kOptions);
 }
 
 bool TitleScreen::showPage(const char* file) {
@@ -173,8 +175,13 @@ bool TitleScreen::showPlayers() {
     const int closed = players->run(result, nullptr);
     delete players;
     if (!closed) return false;
+    // Only Save writes, and only the player it edited: the file may hold another copy's
+    // changes to the others, which the names then show.
+    if (std::strcmp(result, "play") == 0)
+        roster.writeProfile(roster.currentId,
+                            reinterpret_cast<const char*>(&roster.profiles[roster.currentId]));
     for (int i = 0; i < kPlayers; ++i) {
-        roster.writeProfile(i, reinterpret_cast<const char*>(&roster.profiles[i]));
+        roster.readProfile(i);
         nameFields[i]->setText(roster.profiles[i].name);
     }
     dirtyRects.refreshAll();

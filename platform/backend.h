@@ -72,6 +72,11 @@ void windowResetForTests();
 // Makes the backend report this desktop, as --desktop does (tests only).
 void setDesktopForTests(const DesktopInfo& desktop);
 
+// Makes SIGTERM and SIGHUP (a logout) end the program as its window's close button does:
+// the handler only notes the signal, and the next poll of the message queue posts one
+// WM_CLOSE to the window. Called once at start, before any backend sets up its devices.
+void installCloseSignals();
+
 using WinMainFn = int (*)(HINSTANCE, HINSTANCE, LPSTR, int);
 
 // The platform's main(): parses the backend's options, calls WinMain with the rest of

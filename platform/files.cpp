@@ -162,6 +162,10 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, 
     const std::string resolved = resolvePath(fileName);
     const std::string path =
         (access & GENERIC_WRITE) ? writablePath(resolved) : readablePath(resolved);
+    if (path.empty()) {  // an installed tree, and the user has no home to write in
+        SetLastError(ERROR_BAD_ENVIRONMENT);
+        return INVALID_HANDLE_VALUE;
+    }
     struct stat st;
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {

@@ -51,7 +51,9 @@ int lockFolder(const std::string& folder) {
 
 FolderLock::FolderLock(const std::string& path) {
     if (path.empty()) return;
-    folder_ = folderOf(writablePath(path));
+    const std::string written = writablePath(path);
+    if (written.empty()) return;  // nowhere to write: nothing to keep apart
+    folder_ = folderOf(written);
     std::lock_guard lock(g_mutex);
     Held& held = g_held[folder_];
     if (held.count == 0) {

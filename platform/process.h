@@ -14,6 +14,9 @@ bool isWebAddress(const char* file);
 // regard to case, and "X.exe" finds "X" when no "X.exe" exists.
 std::string findProgram(const char* file, const char* folder);
 
+// True when `folder` (Windows spelling) is given, not empty, and no existing folder.
+bool isMissingFolder(const char* folder);
+
 // Starts `file` with `parameters` (one argument, none when empty) in `folder` (the
 // current folder when null or empty) and does not wait for it. Returns a value greater
 // than 32 on success, else SE_ERR_FNF, SE_ERR_PNF or SE_ERR_ACCESSDENIED.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/folder_lock.h"
 #include "platform/path.h"
 #include "platform/regular_file.h"
 #include "platform/win32.h"
@@ -21,6 +22,7 @@ namespace {
 
 // Larger profile files are not read (a write would then start them afresh).
 constexpr size_t kMaxProfileBytes = 16u << 20;
+constexpr unsigned kProfileMode = 0600;
 
 std::string trim(const std::string& s) {
     const size_t b = s.find_first_not_of(" \t\r\n");
@@ -121,6 +123,50 @@ DWORD copyOut(const std::string& text, LPSTR out, DWORD size) {
     return n;
 }
 
+// Where [section] begins and ends in `lines`: start is the header's line (lines.size() when
+// the file has no such section), end the next section's header or the end of the file.
+void findSection(const std::vector<std::string>& lines, const char* section, size_t& start,
+                 size_t& end) {
+    start = end = lines.size();
+    std::string name;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!sectionOf(lines[i], name)) continue;
+        if (start == lines.size()) {
+            if (sameName(name, section)) start = i;
+        } else {
+            end = i;
+            break;
+        }
+    }
+}
+
+// Reads the profile file, lets `change` edit its lines and replaces the file when they
+// changed. The whole of it runs under the lock of the folder the file is written to, so
+// that two processes changing one file each keep the other's change.
+template <typename Change>
+BOOL rewriteProfile(const char* fileName, Change change) {
+    const std::string path = profilePath(fileName);
+    if (path.rfind(profileFolder() + "/", 0) == 0) {
+        std::error_code ec;
+        std::filesystem::create_directories(profileFolder(), ec);
+    }
+    FolderLock lock(path);
+    bool crlf = true;
+    std::vector<std::string> lines = readLines(path, &crlf);
+    const std::vector<std::string> before = lines;
+    change(lines);
+    if (lines == before) return TRUE;  // nothing changed, nothing to save
+    std::string text;
+    for (const std::string& l : lines) text += l + (crlf ? "\r\n" : "\n");
+    // Profiles hold players' addresses and e-mails: readable by their owner only.
+    return writeFileAtomically(path, text.data(), text.size(), kProfileMode) ? TRUE : FALSE;
+}
+
+void appendSection(std::vector<std::string>& lines, const char* section) {
+    if (!lines.empty() && !trim(lines.back()).empty()) lines.push_back("");
+    lines.push_back(std::string("[") + section + "]");
+}
+
 }  // namespace
 }  // namespace platform
 
@@ -179,60 +225,90 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const std::string path = profilePath(fileName);
-    if (path.rfind(profileFolder() + "/", 0) == 0) {
-        std::error_code ec;
-        std::filesystem::create_directories(profileFolder(), ec);
-    }
-    bool crlf = true;
-    std::vector<std::string> lines = readLines(path, &crlf);
-    const std::vector<std::string> before = lines;
-    std::string name;
-    // Find the section.
-    size_t start = lines.size(), end = lines.size();
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (!sectionOf(lines[i], name)) continue;
-        if (start == lines.size()) {
-            if (sameName(name, section)) start = i;
+    return rewriteProfile(fileName, [&](std::vector<std::string>& lines) {
+        size_t start = 0, end = 0;
+        findSection(lines, section, start, end);
+        if (!key) {
+            // A null key removes the whole section.
+            if (start != lines.size()) lines.erase(lines.begin() + start, lines.begin() + end);
+        } else if (start == lines.size()) {
+            if (value) {
+                appendSection(lines, section);
+                lines.push_back(std::string(key) + "=" + value);
+            }
         } else {
-            end = i;
-            break;
-        }
-    }
-    if (!key) {
-        // A null key removes the whole section.
-        if (start != lines.size()) lines.erase(lines.begin() + start, lines.begin() + end);
-    } else if (start == lines.size()) {
-        if (value) {
-            if (!lines.empty() && !trim(lines.back()).empty()) lines.push_back("");
-            lines.push_back(std::string("[") + section + "]");
-            lines.push_back(std::string(key) + "=" + value);
-        }
-    } else {
-        size_t found = end, lastKey = start;
-        for (size_t i = start + 1; i < end; ++i) {
-            std::string k, v;
-            if (!keyOf(lines[i], k, v)) continue;
-            lastKey = i;
-            if (sameName(k, key)) {
-                found = i;
-                break;
+            size_t found = end, lastKey = start;
+            for (size_t i = start + 1; i < end; ++i) {
+                std::string k, v;
+                if (!keyOf(lines[i], k, v)) continue;
+                lastKey = i;
+                if (sameName(k, key)) {
+                    found = i;
+                    break;
+                }
+            }
+            if (found != end) {
+                // The key keeps the spelling the file gave it.
+                std::string k, v;
+                keyOf(lines[found], k, v);
+                if (value)
+                    lines[found] = k + "=" + value;
+                else
+                    lines.erase(lines.begin() + found);  // a null value removes the key
+            } else if (value) {
+                lines.insert(lines.begin() + lastKey + 1, std::string(key) + "=" + value);
             }
         }
-        if (found != end) {
-            // The key keeps the spelling the file gave it.
-            std::string k, v;
-            keyOf(lines[found], k, v);
-            if (value)
-                lines[found] = k + "=" + value;
-            else
-                lines.erase(lines.begin() + found);  // a null value removes the key
-        } else if (value) {
-            lines.insert(lines.begin() + lastKey + 1, std::string(key) + "=" + value);
-        }
+    });
+}
+
+BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR keysAndValues, LPCSTR fileName) {
+    if (!section || !fileName || !*fileName || !fitsOnOneLine(section)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
     }
-    if (lines == before) return TRUE;  // nothing changed, nothing to save
-    std::string text;
-    for (const std::string& l : lines) text += l + (crlf ? "\r\n" : "\n");
-    return writeFileAtomically(path, text.data(), text.size()) ? TRUE : FALSE;
+    // "key=value\0key=value\0\0": each entry becomes one line, as given.
+    std::vector<std::string> entries;
+    for (const char* at = keysAndValues; at && *at; at += std::strlen(at) + 1) {
+        if (!fitsOnOneLine(at)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        entries.emplace_back(at);
+    }
+    return rewriteProfile(fileName, [&](std::vector<std::string>& lines) {
+        size_t start = 0, end = 0;
+        findSection(lines, section, start, end);
+        if (!keysAndValues) {
+            // A null list removes the whole section.
+            if (start != lines.size()) lines.erase(lines.begin() + start, lines.begin() + end);
+            return;
+        }
+        if (start == lines.size()) {
+            appendSection(lines, section);
+            lines.insert(lines.end(), entries.begin(), entries.end());
+            return;
+        }
+        // Every key line of the section goes; the new ones take the first one's place (or
+        // follow the section's last line), so comments and the blank line before the next
+        // section stay.
+        std::vector<std::string> body;
+        size_t at = std::string::npos;
+        for (size_t i = start + 1; i < end; ++i) {
+            std::string k, v;
+            if (!keyOf(lines[i], k, v))
+                body.push_back(lines[i]);
+            else if (at == std::string::npos)
+                at = body.size();
+        }
+        if (at == std::string::npos) {
+            at = body.size();
+            while (at > 0 && trim(body[at - 1]).empty()) --at;
+        }
+        body.insert(body.begin() + static_cast<std::ptrdiff_t>(at), entries.begin(), entries.end());
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(start + 1),
+                    lines.begin() + static_cast<std::ptrdiff_t>(end));
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(start + 1), body.begin(),
+                     body.end());
+    });
 }

@@ -2,19 +2,37 @@
 #include <string>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/backend.h"
 #include "platform/user_data.h"
+#include "platform/window_placement.h"
 
 namespace platform {
+namespace {
+
+// Saves that were interrupted (a crash, a kill) leave their temporary files behind; each
+// start clears those of dead processes from the folders the programs save into.
+void removeStaleSaveFiles() {
+    for (const char* folder : {".", ".."}) {
+        const std::string writable = writableFolder(folder);
+        if (!writable.empty()) removeStaleTemporaryFiles(writable);
+    }
+    const std::string window = windowStatePath();
+    if (!window.empty()) removeStaleTemporaryFiles(window.substr(0, window.rfind('/')));
+}
+
+}  // namespace
 
 int runProgram(int argc, char** argv, WinMainFn winMain) {
     std::string commandLine;
     const int early = backendStart(argc, argv, commandLine);
     if (early >= 0) return early;
+    installCloseSignals();
     // A real window's program starts in its own folder, wherever it was started from; a
     // headless one stays where its script's runner put it.
     if (!backend().virtualTime()) enterProgramFolder();
     setUpUserData();
+    removeStaleSaveFiles();
     std::vector<char> text(commandLine.begin(), commandLine.end());
     text.push_back('\0');
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(0x400000);

@@ -104,13 +104,15 @@ std::string findProgram(const char* file, const char* folder) {
     return ec ? found : absolute.lexically_normal().string();
 }
 
+bool isMissingFolder(const char* folder) {
+    if (!folder || !*folder) return false;
+    struct stat st;
+    return ::stat(resolvePath(folder).c_str(), &st) != 0 || !S_ISDIR(st.st_mode);
+}
+
 int spawnProgram(const char* file, const char* parameters, const char* folder) {
-    std::string workFolder;
-    if (folder && *folder) {
-        workFolder = resolvePath(folder);
-        struct stat st;
-        if (::stat(workFolder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return SE_ERR_PNF;
-    }
+    if (isMissingFolder(folder)) return SE_ERR_PNF;
+    const std::string workFolder = folder && *folder ? resolvePath(folder) : std::string();
     // Absolute, because the child changes folder before the program is executed.
     const std::string program = findProgram(file, folder);
     if (program.empty()) return SE_ERR_FNF;
@@ -133,6 +135,9 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR operation, LPCSTR file, LPCSTR parameters, 
         return reinterpret_cast<HINSTANCE>(static_cast<std::intptr_t>(code));
     };
     if (!platform::backend().launchesPrograms()) {
+        // A program's working folder that does not exist fails here as the spawn would.
+        if (!platform::isWebAddress(file) && platform::isMissingFolder(directory))
+            return result(SE_ERR_PNF);
         platform::transcriptWrite({"launch", operation ? operation : "", file ? file : "",
                                    parameters ? parameters : "", directory ? directory : ""});
         return result(platform::kLaunched);

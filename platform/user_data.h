@@ -18,13 +18,19 @@ void setUserDataRoots(const std::string& installedRoot, const std::string& userR
 // The path a read of `path` (a POSIX path) uses: the user's copy when there is one.
 std::string readablePath(const std::string& path);
 // The path a write of `path` goes to: under the user's folder, whose folders are created.
+// Empty when it lies in the installed tree and the user has no folder to write in.
 std::string writablePath(const std::string& path);
+
+// The folder that writes into `folder` go to, as writablePath maps the files in it, without
+// creating anything; empty when it lies in the installed tree and the user has no folder.
+std::string writableFolder(const std::string& folder);
 
 // The folder a write of `path` goes to, as a player reads it: the home folder shown as "~".
 std::string shownFolder(const std::string& path);
 
-// The user's data folder: $XDG_DATA_HOME when it is an absolute path, else
-// ~/.local/share (or /tmp/.local/share without a home).
+// The user's data folder: $XDG_DATA_HOME when it is an absolute path, else ~/.local/share
+// in the home folder ($HOME when absolute, else the user's entry in the password
+// database); empty when there is no home, and then nothing is saved there.
 std::string userDataHome();
 
 // Makes the folder of the running program's executable current (symbolic links resolved),

@@ -341,6 +341,10 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
                                DWORD size, LPCSTR fileName);
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR fileName);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+// Replaces every key of the section with the "key=value" texts of keysAndValues (each
+// NUL-terminated, the list ending with an empty one), creating the section when missing;
+// a null list removes the section. The file is replaced once, whole.
+BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR keysAndValues, LPCSTR fileName);
 
 // ---- Files and folders -------------------------------------------------------
 
@@ -370,6 +374,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
 #define ERROR_ACCESS_DENIED 5
 #define ERROR_INVALID_HANDLE 6
 #define ERROR_NOT_ENOUGH_MEMORY 8
+#define ERROR_BAD_ENVIRONMENT 10
 #define ERROR_NO_MORE_FILES 18
 #define ERROR_WRITE_FAULT 29
 #define ERROR_HANDLE_EOF 38

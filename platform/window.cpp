@@ -1,6 +1,7 @@
 // Windows, window classes and the thread's message queue. There is one program window;
 // device input reaches it as posted messages from the backend, and DispatchMessageA
 // calls its window procedure on the calling thread.
+#include <signal.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -48,6 +49,23 @@ std::atomic<int> g_pointerX{0}, g_pointerY{0};
 std::atomic<long> g_presentCount{0};
 std::atomic<void (*)()> g_frameObserver{nullptr};
 long g_presentsAtLastEmptyPoll = -1;
+// Set by the handler of SIGTERM and SIGHUP; the message poll turns it into one WM_CLOSE.
+std::atomic<bool> g_closeSignalled{false};
+bool g_closeSignalPosted = false;
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler must not lock");
+
+void noteCloseSignal(int) {
+    g_closeSignalled.store(true, std::memory_order_relaxed);
+}
+
+// A signal asks the program to end as its window's close button does, so it saves as it
+// would then; later signals change nothing while it closes.
+void postCloseForSignal() {
+    if (g_closeSignalPosted || !g_window || !g_closeSignalled.load(std::memory_order_relaxed))
+        return;
+    g_closeSignalPosted = true;
+    PostMessageA(g_window, WM_CLOSE, 0, 0);
+}
 
 bool isLive(HWND hwnd) {
     return hwnd != nullptr && hwnd == g_window;
@@ -105,11 +123,21 @@ void setFrameObserverForTests(void (*observer)()) {
     g_frameObserver.store(observer);
 }
 
+void installCloseSignals() {
+    struct sigaction action {};
+    action.sa_handler = noteCloseSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
 void windowResetForTests() {
     std::lock_guard lock(g_queueMutex);
     g_queue.clear();
     g_quitPending = false;
     g_quitCode = 0;
+    g_closeSignalled.store(false);
+    g_closeSignalPosted = false;
 }
 
 }  // namespace platform
@@ -290,6 +318,7 @@ HWND GetFocus() {
 
 BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT removeMsg) {
     if (!msg) return FALSE;
+    postCloseForSignal();
     auto take = [&]() -> bool {
         std::lock_guard lock(g_queueMutex);
         if (!g_queue.empty()) {

@@ -5,14 +5,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <numeric>
+#include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/regular_file.h"
 #include "platform/user_data.h"
+#include "platform/win32.h"
 
 namespace platform {
+
+namespace {
+// A remembered window is a few short lines; anything much larger is not one.
+constexpr std::size_t kMaxStateBytes = 4096;
+}  // namespace
 
 Box defaultWindowBox(const Box& usable, const Box& desktop, int pictureW, int pictureH) {
     // Whole steps of the reduced aspect (4 x 3 for 800 x 600), so that the window's shape is
@@ -71,12 +79,15 @@ bool outputToPicture(const Box& box, int pictureW, int pictureH, double outX, do
 }
 
 std::string windowStatePath() {
-    return userDataHome() + "/Gatefold/window.ini";
+    const std::string home = userDataHome();
+    return home.empty() ? home : home + "/Gatefold/window.ini";
 }
 
 bool loadWindowState(WindowState* state) {
-    std::ifstream in(windowStatePath());
-    if (!in) return false;
+    // Read as every saved file is read: a FIFO or a device there is refused at once.
+    std::vector<unsigned char> bytes;
+    if (!readRegularFile(windowStatePath(), bytes, kMaxStateBytes)) return false;
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
     long values[5] = {0, 0, 0, 0, 0};
     bool seen[5] = {false, false, false, false, false};
     static const char* const keys[5] = {"x", "y", "width", "height", "fullscreen"};
@@ -112,6 +123,10 @@ bool loadWindowState(WindowState* state) {
 
 bool saveWindowState(const WindowState& state) {
     const std::string path = windowStatePath();
+    if (path.empty()) {
+        SetLastError(ERROR_BAD_ENVIRONMENT);
+        return false;
+    }
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     if (ec) return false;

@@ -44,7 +44,8 @@ struct WindowState {
     bool fullScreen = false;
 };
 
-// The file the state is kept in: the user's data folder, then Gatefold/window.ini.
+// The file the state is kept in: the user's data folder, then Gatefold/window.ini; empty
+// when the user has no home, and then nothing is remembered.
 std::string windowStatePath();
 // False when there is no usable remembered state (no file, or values out of range).
 bool loadWindowState(WindowState* state);

@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "platform/win32.h"
+#include "profile/save_report.h"
 
 namespace {
 
@@ -47,12 +50,14 @@ int PlayerRoster::readCurrentId() {
     return currentId;
 }
 
-void PlayerRoster::writeCurrentId(int id) {
-    if (!hasPath()) return;
+bool PlayerRoster::writeCurrentId(int id) {
+    if (!hasPath()) return false;
     char buffer[16];
     std::snprintf(buffer, sizeof(buffer), "%d", id);
-    WritePrivateProfileStringA("setup", "playerid", buffer, iniPath);
     currentId = id;
+    if (WritePrivateProfileStringA("setup", "playerid", buffer, iniPath)) return true;
+    reportFailedSave("Your settings", iniPath);
+    return false;
 }
 
 void PlayerRoster::readProfile(int i) {
@@ -66,8 +71,8 @@ void PlayerRoster::readProfile(int i) {
     GetPrivateProfileStringA(section, "send", "Y", p.send, sizeof(p.send), iniPath);
 }
 
-void PlayerRoster::writeProfile(int i, const char* data) {
-    if (!hasPath() || !validIndex(i) || data == nullptr) return;
+bool PlayerRoster::writeProfile(int i, const char* data) {
+    if (!hasPath() || !validIndex(i) || data == nullptr) return false;
     // Copied first: data may be this roster's own profile, which the read-back rewrites.
     PlayerProfile image;
     copyField(image.name, sizeof(image.name), data, 64);
@@ -76,11 +81,22 @@ void PlayerRoster::writeProfile(int i, const char* data) {
     copyField(image.send, sizeof(image.send), data + 192, 2);
     char section[24];
     sectionName(i, section);
-    WritePrivateProfileStringA(section, "name", image.name, iniPath);
-    WritePrivateProfileStringA(section, "address", image.address, iniPath);
-    WritePrivateProfileStringA(section, "email", image.email, iniPath);
-    WritePrivateProfileStringA(section, "send", image.send, iniPath);
+    // The four keys in one replacement of the file: never a name without its address.
+    std::string keys;
+    const std::pair<const char*, const char*> fields[] = {{"name", image.name},
+                                                          {"address", image.address},
+                                                          {"email", image.email},
+                                                          {"send", image.send}};
+    for (const auto& [key, value] : fields) {
+        keys += key;
+        keys += '=';
+        keys += value;
+        keys += '\0';
+    }
+    const bool saved = WritePrivateProfileSectionA(section, keys.c_str(), iniPath) != FALSE;
+    if (!saved) reportFailedSave("Your settings", iniPath);
     readProfile(i);
+    return saved;
 }
 
 void PlayerRoster::describePlayer(int i, char* out) {
@@ -93,9 +109,9 @@ void PlayerRoster::describePlayer(int i, char* out) {
                   p.send);
 }
 
-void PlayerRoster::resetProfile(int i) {
-    if (!validIndex(i)) return;
+bool PlayerRoster::resetProfile(int i) {
+    if (!validIndex(i)) return false;
     profiles[i].reset(i);
     const PlayerProfile copy = profiles[i];
-    writeProfile(i, reinterpret_cast<const char*>(&copy));
+    return writeProfile(i, reinterpret_cast<const char*>(&copy));
 }

@@ -19,15 +19,18 @@ public:
     void setPath(const char* path);
     // Reads "setup"/"playerid"; a number outside 0 ... 7 (or no path) gives player 0.
     int readCurrentId();
-    void writeCurrentId(int id);
+    // The writes return false when the file could not be saved (no path, or a failed save,
+    // which is reported to the player once a run).
+    bool writeCurrentId(int id);
     // Reads profile i (0 ... 7) from its section; missing keys give the defaults.
     void readProfile(int i);
-    // Writes the four keys from a 194-byte profile image, then reads the profile back.
-    void writeProfile(int i, const char* data);
+    // Writes the four keys from a 194-byte profile image as the profile's whole section, in
+    // one replacement of the file, then reads the profile back.
+    bool writeProfile(int i, const char* data);
     // Reads profile i and writes "name:address:email:send" into out (kDescriptionSize bytes).
     void describePlayer(int i, char* out);
     // Resets profile i to its defaults and writes it.
-    void resetProfile(int i);
+    bool resetProfile(int i);
 
     std::int32_t currentId;
     PlayerProfile profiles[kPlayers];

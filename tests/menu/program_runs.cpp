@@ -6,14 +6,17 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/win32.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 
@@ -336,6 +339,54 @@ TEST(GatefoldTitle, ThePlayersPageShowsWhatIsTypedWithTheCaretBlinking) {
     EXPECT_TRUE(hasLine("name=Anna Lee")) << options;
     EXPECT_TRUE(hasLine("address=1 Road")) << options;
     EXPECT_TRUE(hasLine("email=aabbcc")) << options;
+}
+
+// Another copy of the menu renames the second player while this one's players page is open;
+// Save here writes only the player edited, so the other's name survives, and the title
+// screen then shows the names the file holds.
+TEST(GatefoldTitle, SaveOnThePlayersPageKeepsWhatAnotherCopyChanged) {
+    MenuFolder menu(true);
+    const fs::path options = menu.dir.path() / "options.ini";
+    std::string erase;
+    for (int i = 0; i < 7; ++i) erase += "key 14\n";
+    const std::string script = "wait 5\n" + clickSlot(1) + click(400, 340) +
+                               "wait 3\ncapture page.bmp\nwait 15000\ncapture typing.bmp\n" +
+                               erase + "type Anna\nwait 3\n" + click(53 + 474 + 30, 18 + 471 + 15) +
+                               "wait 5\ncapture after.bmp\nkey 1\nwait 10\n";
+    const int pid = testsupport::startHeadless(kProgram, menu.path(), script,
+                                               {"--max-frames", "100000"}, menu.path());
+    ASSERT_GT(pid, 0);
+    const fs::path page = menu.dir.path() / "shots" / "page.bmp";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(page) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const bool renamed = WritePrivateProfileStringA("Player2", "name", "Bea", options.c_str());
+    const bool pageOpen = fs::exists(page) && !fs::exists(menu.dir.path() / "shots" / "typing.bmp");
+    auto run = testsupport::finishHeadless(pid, menu.path());
+    ASSERT_TRUE(renamed);
+    ASSERT_TRUE(pageOpen) << "the other copy's change came too late";
+    ASSERT_EQ(run.exitStatus, 0);
+    ASSERT_TRUE(fs::exists(run.captureDir + "/after.bmp")) << "the page was saved and closed";
+    char name[64] = {};
+    GetPrivateProfileStringA("Player1", "name", "", name, sizeof name, options.c_str());
+    EXPECT_STREQ(name, "Anna");
+    GetPrivateProfileStringA("Player2", "name", "", name, sizeof name, options.c_str());
+    EXPECT_STREQ(name, "Bea") << readFile(options);
+    char list[256] = {};
+    GetPrivateProfileStringA(nullptr, nullptr, "", list, sizeof list, options.c_str());
+    std::string sections;
+    for (const char* at = list; *at; at += std::strlen(at) + 1)
+        sections += std::string(sections.empty() ? "" : ",") + at;
+    EXPECT_EQ(sections, "Player2,Player1") << "no other player written";
+
+    // A later start reads Bea from the file; its name box shows what this run showed.
+    auto later =
+        menu.run("wait 5\n" + clickSlot(1) + "wait 5\ncapture names.bmp\nkey 1\nwait 10\n");
+    ASSERT_EQ(later.exitStatus, 0);
+    const auto after = testsupport::readBmp24(run.captureDir + "/after.bmp");
+    const auto names = testsupport::readBmp24(later.captureDir + "/names.bmp");
+    ASSERT_TRUE(after.ok() && names.ok());
+    EXPECT_EQ(differing(after, 0, 0, names, 0, 0, 408, 378, 150, 30), 0) << "the second name";
 }
 
 TEST(GatefoldTitle, OnlyTheCurrentPlayersNameIsHighlightedAfterEveryChange) {

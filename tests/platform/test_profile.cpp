@@ -1,6 +1,7 @@
 // Profile (INI) files: reading and writing with the Windows rules.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -165,6 +166,92 @@ TEST_F(ProfileTest, NullValueDeletesAKeyAndNullKeyDeletesASection) {
     const std::string other = dir.str() + "/other.ini";
     EXPECT_TRUE(WritePrivateProfileStringA("setup", "music", nullptr, other.c_str()));
     EXPECT_FALSE(std::filesystem::exists(other));
+}
+
+// A whole section at once, with the Windows rules: its keys are replaced by the given ones,
+// its comments and every other section stay, a missing section is added, a null list
+// removes it, and one bad entry writes nothing.
+TEST_F(ProfileTest, ASectionIsWrittenWholeInOneReplacement) {
+    dir.write("options.ini",
+              "[setup]\r\nplayerid=1\r\n\r\n[player2]\r\n; kept\r\nNAME=Old\r\nextra=x\r\n"
+              "email=o@x\r\n\r\n[Player3]\r\nname=Cy\r\n");
+    ASSERT_TRUE(WritePrivateProfileSectionA("Player2", "name=Bea\0address=2 Lane\0email=b@x\0",
+                                            ini.c_str()));
+    EXPECT_EQ(dir.read("options.ini"),
+              "[setup]\r\nplayerid=1\r\n\r\n[player2]\r\n; kept\r\nname=Bea\r\n"
+              "address=2 Lane\r\nemail=b@x\r\n\r\n[Player3]\r\nname=Cy\r\n");
+
+    ASSERT_TRUE(WritePrivateProfileSectionA("Player4", "name=Di\0send=N\0", ini.c_str()));
+    EXPECT_EQ(get("player4", "name"), "Di");
+    EXPECT_EQ(get("player4", "send"), "N");
+    EXPECT_EQ(get("player3", "name"), "Cy");
+
+    const std::string before = dir.read("options.ini");
+    EXPECT_FALSE(
+        WritePrivateProfileSectionA("Player3", "name=Ed\0address=1\n[setup]\0", ini.c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    platform::faultSet("file-write", true);
+    EXPECT_FALSE(WritePrivateProfileSectionA("Player3", "name=Ed\0", ini.c_str()));
+    platform::faultSet("file-write", false);
+    EXPECT_EQ(dir.read("options.ini"), before);
+
+    ASSERT_TRUE(WritePrivateProfileSectionA("player2", nullptr, ini.c_str()));
+    EXPECT_EQ(get("Player2", "name"), "dflt");
+    EXPECT_EQ(get("Player4", "name"), "Di");
+    EXPECT_EQ(get("setup", "playerid"), "1");
+}
+
+// Two processes changing one profile file at once each keep the other's changes: every
+// write reads, changes and replaces the file under the folder's lock.
+TEST_F(ProfileTest, TwoProcessesWritingAtOnceLoseNothing) {
+    dir.write("options.ini", "[setup]\nSFX=Y\nMusic=Y\n");
+    constexpr int kWrites = 50;
+    auto writer = [this](const char* prefix) {
+        for (int i = 0; i < kWrites; ++i) {
+            const std::string key = prefix + std::to_string(i);
+            if (!WritePrivateProfileStringA("setup", key.c_str(), i % 2 ? "Y" : "N", ini.c_str()))
+                return 1;
+            if (!WritePrivateProfileStringA("setup", prefix, i % 2 ? "Y" : "N", ini.c_str()))
+                return 1;
+        }
+        return 0;
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(writer("music"));
+    const int mine = writer("sfx");
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a write of the other process failed";
+    EXPECT_EQ(mine, 0);
+    for (const char* prefix : {"sfx", "music"}) {
+        for (int i = 0; i < kWrites; ++i)
+            EXPECT_EQ(get("setup", (prefix + std::to_string(i)).c_str()), i % 2 ? "Y" : "N")
+                << prefix << i;
+        EXPECT_EQ(get("setup", prefix), "Y") << prefix << ", flipped last to Y";
+    }
+}
+
+// options.ini holds players' addresses and e-mails: whatever was there, a write leaves a
+// file only its owner reads.
+TEST_F(ProfileTest, ProfilesAreSavedForTheirOwnerOnly) {
+    auto modeOf = [](const std::string& path) {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0u;
+    };
+    ASSERT_TRUE(WritePrivateProfileStringA("setup", "SFX", "N", ini.c_str()));
+    EXPECT_EQ(modeOf(ini), 0600u) << "a new file";
+    ASSERT_EQ(::chmod(ini.c_str(), 04777), 0);
+    ASSERT_TRUE(WritePrivateProfileStringA("setup", "SFX", "Y", ini.c_str()));
+    EXPECT_EQ(modeOf(ini), 0600u) << "over a set-user-ID file";
+    const std::string target = dir.write("shared/options.ini", "[setup]\nSFX=Y\n");
+    ASSERT_EQ(::chmod(target.c_str(), 0666), 0);
+    const std::string link = dir.str() + "/linked.ini";
+    std::filesystem::create_symlink(target, link);
+    ASSERT_TRUE(WritePrivateProfileSectionA("Player1", "name=Ann\0", link.c_str()));
+    EXPECT_EQ(modeOf(link), 0600u) << "in place of a link";
+    EXPECT_EQ(modeOf(target), 0666u);
 }
 
 TEST_F(ProfileTest, TextsThatWouldSpanLinesAreRefused) {

@@ -124,9 +124,13 @@ TEST(ShellExecuteHeadless, RecordsTheLaunchAndStartsNothing) {
                                  SW_SHOWNORMAL);
     HINSTANCE r2 =
         ShellExecuteA(nullptr, "open", "http://example.invalid/x", nullptr, nullptr, SW_SHOWNORMAL);
+    // A working folder that does not exist fails as a real start does; nothing is recorded.
+    HINSTANCE r3 = ShellExecuteA(nullptr, "open", "Tintaro.exe", "C:\\Menu Folder",
+                                 (dir.str() + "\\no folder").c_str(), SW_SHOWNORMAL);
     platform::transcriptClose();
     EXPECT_GT(reinterpret_cast<std::intptr_t>(r1), 32);
     EXPECT_GT(reinterpret_cast<std::intptr_t>(r2), 32);
+    EXPECT_EQ(reinterpret_cast<std::intptr_t>(r3), SE_ERR_PNF);
 
     std::ifstream in(transcript);
     std::ostringstream s;

@@ -1,7 +1,13 @@
 // Window creation, the message queue and the window procedure, on the headless backend.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -289,6 +295,36 @@ TEST(WindowPlacement, StateIsRememberedInTheUsersDataFolder) {
     ASSERT_TRUE(platform::loadWindowState(&back)) << "CR line ends are read too";
     EXPECT_EQ(back.window.w, 1000);
     EXPECT_FALSE(back.fullScreen);
+
+    if (before)
+        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+}
+
+// A FIFO where window.ini goes would keep a plain open waiting for a writer, before any
+// window appears; it is refused at once and the window opens at its default size.
+TEST(WindowPlacement, AFifoWhereTheStateIsKeptIsNotWaitedFor) {
+    testsupport::TempDir home;
+    const char* before = std::getenv("XDG_DATA_HOME");
+    const std::string saved = before ? before : "";
+    ::setenv("XDG_DATA_HOME", home.str().c_str(), 1);
+    std::filesystem::create_directories(home.path() / "Gatefold");
+    const std::string fifo = platform::windowStatePath();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+
+    auto load = std::async(std::launch::async, [] {
+        platform::WindowState state;
+        return platform::loadWindowState(&state);
+    });
+    const bool returned = load.wait_for(std::chrono::seconds(1)) == std::future_status::ready;
+    if (!returned) {
+        // Lets a read that waits for a writer see the end of the file, so the test ends.
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+    }
+    EXPECT_TRUE(returned) << "the read waited for a writer";
+    EXPECT_FALSE(load.get()) << "a FIFO is no remembered window";
 
     if (before)
         ::setenv("XDG_DATA_HOME", saved.c_str(), 1);

@@ -3,12 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/faults.h"
 #include "platform/win32.h"
 #include "profile/profile_folder.h"
+#include "profile/save_report.h"
 
 using profiletest::WorkingFolder;
 
@@ -136,14 +142,80 @@ TEST_F(Roster, WithoutAPathNothingIsReadOrWritten) {
     EXPECT_FALSE(std::filesystem::exists(folder.path(std::string(80, 'o') + ".ini")));
 }
 
+// Whoever reads options.ini while a profile is saved (another copy, or the file a kill
+// leaves) sees the four keys all from one save, never a new name with an old address; the
+// other players and the set-up stay as they were.
+TEST_F(Roster, AProfileIsSavedWholeInOneReplacement) {
+    folder.write("options.ini", "[setup]\nplayerid=3\n[Player2]\nname=Bea\n");
+    auto profileOf = [](int k) {
+        PlayerProfile p{};
+        std::snprintf(p.name, sizeof p.name, "N%d", k);
+        std::snprintf(p.address, sizeof p.address, "A%d", k);
+        std::snprintf(p.email, sizeof p.email, "E%d", k);
+        std::strcpy(p.send, k % 2 ? "N" : "Y");
+        return p;
+    };
+    PlayerProfile first = profileOf(0);
+    ASSERT_TRUE(roster.writeProfile(0, reinterpret_cast<const char*>(&first)));
+
+    // The four values of [Player1] in one reading of the file, "" for a missing one.
+    auto keysIn = [](const std::string& text) {
+        std::vector<std::string> values(4);
+        const char* keys[] = {"name=", "address=", "email=", "send="};
+        const size_t start = text.find("[Player1]");
+        const size_t end = start == std::string::npos ? start : text.find('[', start + 1);
+        std::istringstream lines(text.substr(start == std::string::npos ? text.size() : start,
+                                             end == std::string::npos ? end : end - start));
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            for (int i = 0; i < 4; ++i)
+                if (line.rfind(keys[i], 0) == 0) values[i] = line.substr(std::strlen(keys[i]));
+        }
+        return values;
+    };
+    std::atomic<bool> writing{true};
+    std::atomic<int> mixed{0}, reads{0};
+    std::string example;
+    std::thread reader([&] {
+        while (writing.load()) {
+            const auto v = keysIn(folder.read("options.ini"));
+            ++reads;
+            if (v[0].size() < 2) continue;  // between no two saves: the file is always whole
+            const std::string k = v[0].substr(1);
+            if (v[1] != "A" + k || v[2] != "E" + k || v[3] != (std::stoi(k) % 2 ? "N" : "Y")) {
+                if (mixed++ == 0) example = v[0] + " " + v[1] + " " + v[2] + " " + v[3];
+            }
+        }
+    });
+    bool allSaved = true;
+    for (int k = 1; k <= 40; ++k) {
+        const PlayerProfile p = profileOf(k);
+        allSaved = roster.writeProfile(0, reinterpret_cast<const char*>(&p)) && allSaved;
+    }
+    writing = false;
+    reader.join();
+    EXPECT_TRUE(allSaved);
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(mixed.load(), 0) << "read a half-saved profile: " << example;
+    EXPECT_EQ(keysIn(folder.read("options.ini")),
+              (std::vector<std::string>{"N40", "A40", "E40", "Y"}));
+    PlayerRoster other;
+    other.setPath(kOptions);
+    EXPECT_EQ(other.readCurrentId(), 3);
+    other.readProfile(1);
+    EXPECT_STREQ(other.profiles[1].name, "Bea");
+}
+
 TEST_F(Roster, AFailedWriteLeavesTheFileWhole) {
     roster.writeCurrentId(3);
     const std::string before = folder.read("options.ini");
+    resetFailedSaveReport();
     platform::faultSet("file-write", true);
     PlayerProfile p{};
     std::strcpy(p.name, "Lost");
-    roster.writeProfile(0, reinterpret_cast<const char*>(&p));
-    roster.writeCurrentId(6);
+    EXPECT_FALSE(roster.writeProfile(0, reinterpret_cast<const char*>(&p)));
+    EXPECT_TRUE(failedSaveReported()) << "the player is told";
+    EXPECT_FALSE(roster.writeCurrentId(6));
     platform::faultSet("file-write", false);
     EXPECT_EQ(folder.read("options.ini"), before);
     PlayerRoster other;

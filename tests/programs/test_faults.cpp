@@ -1,18 +1,25 @@
 // Tintaro and Gatefold headless builds run with a platform call made to fail: the start-up
 // refusals, a frozen framework clock, silence, failed saves that leave the old files, and
-// the remaining set-up failures, none of which may crash a program; and with damaged or
-// hostile files in their folders: broken backgrounds, pages without their pictures, and a
-// FIFO where a saved file goes.
+// the remaining set-up failures, none of which may crash a program; with damaged or
+// hostile files in their folders: broken backgrounds, pages without their pictures, a FIFO
+// where a saved file goes, the leftovers of interrupted saves; and ended by a signal.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/program_run.h"
@@ -336,7 +343,17 @@ TEST(GatefoldFaults, FailedSavesKeepTheOptionsFileByteForByte) {
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(readFile(folder.menu() / "options.ini"), options);
     EXPECT_EQ(snapshot(folder.menu()), before) << "no file added or changed";
-    EXPECT_TRUE(linesStarting(run, "messagebox\t").empty());
+    // The first failed write says so, once, and where; the later ones say nothing more. A
+    // switch alone says so too.
+    const std::vector<std::string> told = {
+        "messagebox\tYour settings could not be saved: the disk is full (" +
+        folder.menu().string() + ").\tNot saved"};
+    EXPECT_EQ(linesStarting(run, "messagebox\t"), told);
+    auto switches = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
+                                   click(52 + 20, 505 + 15) + "key 1\nwait 10\n",
+                               {"--fail", "file-write"});
+    EXPECT_EQ(switches.exitStatus, 0);
+    EXPECT_EQ(linesStarting(switches, "messagebox\t"), told);
 
     // Without the fault the same clicks are written, so the clicks did reach the switches.
     auto control = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
@@ -514,6 +531,101 @@ TEST(GatefoldFaults, FifosWhereFilesAreReadNeitherHangNorCrash) {
     EXPECT_EQ(run.exitStatus, 0);
     ASSERT_FALSE(run.transcript.empty());
     EXPECT_EQ(run.transcript.back(), "exit\t0");
+}
+
+// An interrupted save leaves its temporary file NAME.tmp-PID-N behind. Each start removes
+// those of dead processes from the folders the program saves into (in an installed tree the
+// user's own, for the game's folder and the menu's), and nothing else: not another live
+// copy's, not a file that only looks alike.
+TEST(TintaroFaults, AStartRemovesWhatInterruptedSavesLeft) {
+    TintaroFolder folder;
+    writeFile(folder.dir.path() / "userdata.ini", "[userdata]\nfolder=Gatefold\n");
+    testsupport::TempDir data;
+    const fs::path menu = data.path() / "Gatefold", game = menu / "Tintaro";
+    fs::create_directories(game);
+    const pid_t ended = ::fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const std::string dead = std::to_string(ended), live = std::to_string(::getpid());
+    const std::vector<fs::path> stale = {game / ("moves.dat.tmp-" + dead + "-0"),
+                                         game / ("hiscore.dat.tmp-" + dead + "-12"),
+                                         menu / ("options.ini.tmp-" + dead + "-3")};
+    const std::vector<fs::path> kept = {game / ("moves.dat.tmp-" + live + "-1"),
+                                        game / ("moves.dat.tmp-" + dead + "-0.old"),
+                                        game / ("moves.dat.tmp-" + dead),
+                                        game / ("moves.dat.tmp-x" + dead + "-0"),
+                                        game / "notes.txt",
+                                        menu / ("window.ini.tmp-" + live + "-0")};
+    for (const auto& path : stale) writeFile(path, "half a save");
+    for (const auto& path : kept) writeFile(path, "kept");
+
+    const char* before = std::getenv("XDG_DATA_HOME");
+    const std::string saved = before ? before : "";
+    ::setenv("XDG_DATA_HOME", data.str().c_str(), 1);
+    auto run = folder.run("wait 5\nkey 1\nwait 5\n");
+    if (before)
+        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(run.exitStatus, 0);
+    for (const auto& path : stale) EXPECT_FALSE(fs::exists(path)) << path;
+    for (const auto& path : kept) EXPECT_EQ(readFile(path), "kept") << path;
+}
+
+// Whether the process ends within `limit`; it is left to be waited for.
+bool endsWithin(pid_t pid, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        siginfo_t info{};
+        if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == pid)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+// A logout's SIGHUP and a SIGTERM end either program as its window's close button does:
+// through its normal shutdown, with status 0 and a complete transcript, long before its
+// script would have ended; a second signal while it closes does not kill it either.
+TEST(ProgramSignals, TerminationAndHangUpCloseTheWindowAndEndNormally) {
+    struct Case {
+        const char* program;
+        int signal;
+    };
+    const std::string script = "wait 5\nwait 3000000\ncapture late.bmp\n";
+    for (const Case c : {Case{"Gatefold", SIGTERM}, Case{"Gatefold", SIGHUP},
+                         Case{"Tintaro", SIGTERM}, Case{"Tintaro", SIGHUP}}) {
+        const bool menu = std::string(c.program) == "Gatefold";
+        std::optional<GatefoldFolder> gatefold;
+        std::optional<TintaroFolder> tintaro;
+        if (menu)
+            gatefold.emplace();
+        else
+            tintaro.emplace();
+        const fs::path work = menu ? gatefold->work() : tintaro->work();
+        const int pid = testsupport::startHeadless(
+            menu ? kGatefold : kTintaro, (menu ? gatefold->menu() : tintaro->game()).string(),
+            script, {"--max-frames", "4000000"}, work.string());
+        ASSERT_GT(pid, 0) << c.program;
+        // The window exists once its title is in the transcript.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (readFile(work / "transcript.tsv").find("title\t") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ::kill(pid, c.signal);
+        ::kill(pid, c.signal == SIGTERM ? SIGHUP : SIGTERM);
+        const bool ended = endsWithin(pid, std::chrono::seconds(10));
+        if (!ended) ::kill(pid, SIGKILL);
+        const auto run = testsupport::finishHeadless(pid, work.string());
+        EXPECT_TRUE(ended) << c.program << " ran on after signal " << c.signal;
+        EXPECT_EQ(run.exitStatus, 0) << c.program << " signal " << c.signal;
+        ASSERT_FALSE(run.transcript.empty()) << c.program;
+        EXPECT_EQ(run.transcript.back(), "exit\t0") << c.program << " signal " << c.signal;
+        EXPECT_FALSE(fs::exists(run.captureDir + "/late.bmp")) << "the script ran to its end";
+    }
 }
 
 }  // namespace

@@ -12,16 +12,14 @@ extern char** environ;
 
 namespace testsupport {
 
-ProgramRun runHeadless(const std::string& program, const std::string& folder,
-                       const std::string& script, const std::vector<std::string>& extraArgs,
-                       const std::string& workDir) {
-    ProgramRun run;
+int startHeadless(const std::string& program, const std::string& folder, const std::string& script,
+                  const std::vector<std::string>& extraArgs, const std::string& workDir) {
     const std::string scriptPath = workDir + "/script.txt";
     const std::string transcriptPath = workDir + "/transcript.tsv";
-    run.captureDir = workDir + "/shots";
     std::ofstream(scriptPath) << script;
-    std::vector<std::string> args = {program, "--script", scriptPath, "--transcript",
-                                     transcriptPath, "--capture-dir", run.captureDir};
+    std::vector<std::string> args = {program,           "--script",     scriptPath,
+                                     "--transcript",    transcriptPath, "--capture-dir",
+                                     workDir + "/shots"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
@@ -30,17 +28,28 @@ ProgramRun runHeadless(const std::string& program, const std::string& folder,
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return run;
-    }
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : -1;
+}
+
+ProgramRun finishHeadless(int pid, const std::string& workDir) {
+    ProgramRun run;
+    run.captureDir = workDir + "/shots";
+    if (pid <= 0) return run;
+    const std::string transcriptPath = workDir + "/transcript.tsv";
     int status = 0;
     waitpid(pid, &status, 0);
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     std::ifstream in(transcriptPath);
     for (std::string line; std::getline(in, line);) run.transcript.push_back(line);
     return run;
+}
+
+ProgramRun runHeadless(const std::string& program, const std::string& folder,
+                       const std::string& script, const std::vector<std::string>& extraArgs,
+                       const std::string& workDir) {
+    return finishHeadless(startHeadless(program, folder, script, extraArgs, workDir), workDir);
 }
 
 Picture readBmp24(const std::string& path) {

@@ -18,6 +18,12 @@ ProgramRun runHeadless(const std::string& program, const std::string& folder,
                        const std::string& script, const std::vector<std::string>& extraArgs,
                        const std::string& workDir);
 
+// The same in two halves, for a test that acts on the program while it runs: the start
+// returns its process id (-1 when it could not start), the finish waits for it.
+int startHeadless(const std::string& program, const std::string& folder, const std::string& script,
+                  const std::vector<std::string>& extraArgs, const std::string& workDir);
+ProgramRun finishHeadless(int pid, const std::string& workDir);
+
 struct Picture {
     int width = 0, height = 0;
     std::vector<unsigned char> rgb;  // top-down, 3 bytes a pixel

@@ -332,7 +332,9 @@ TEST(TintaroProgram, MenuWithoutACommandLineOnlyClicksAndWithOneStartsTheMenu) {
     {
         testsupport::TempDir dir;
         copyGame(dir);
-        const std::string folder = "/games/menu folder";
+        // A menu folder that exists (a missing one starts nothing), with a space in its name.
+        const std::string folder = dir.str() + "/menu folder";
+        fs::create_directories(folder);
         int x = 0, y = 0;
         ASSERT_TRUE(armPoint(kArms[0], false, x, y));
         const std::string script =
