@@ -364,6 +364,30 @@ TEST(TintaroProgram, MenuWithoutACommandLineOnlyClicksAndWithOneStartsTheMenu) {
         EXPECT_TRUE(fs::exists(run.captureDir + "/still.bmp"));
         for (const auto& line : run.transcript) EXPECT_NE(line.rfind("launch", 0), 0u);
     }
+    {
+        // A menu folder that is gone: the game says so and stays, its turn still there.
+        testsupport::TempDir dir;
+        copyGame(dir);
+        const std::string folder = dir.str() + "/removed menu";
+        int x = 0, y = 0;
+        ASSERT_TRUE(armPoint(kArms[0], false, x, y));
+        const std::string script = "wait 5\n" + click(x, y) + std::string(kMenu) +
+                                   "wait 5\ncapture stayed.bmp\n" + std::string(kExit);
+        auto run = testsupport::runHeadless(kProgram, dir.str(), script, {"--", folder}, dir.str());
+        EXPECT_EQ(run.exitStatus, 0);
+        ASSERT_TRUE(fs::exists(run.captureDir + "/stayed.bmp")) << "the game ended";
+        EXPECT_EQ(boardOf(testsupport::readBmp24(run.captureDir + "/stayed.bmp")),
+                  boardAfter({{0, 0}}));
+        std::vector<std::string> boxes;
+        for (const auto& line : run.transcript) {
+            EXPECT_NE(line.rfind("launch", 0), 0u) << line;
+            if (line.rfind("messagebox", 0) == 0) boxes.push_back(line);
+        }
+        EXPECT_EQ(boxes,
+                  std::vector<std::string>{"messagebox\tThe menu could not be started from " +
+                                           folder + ". The game goes on.\tTintaro"});
+        EXPECT_EQ(int32At(readFile(dir.path() / "moves.dat"), 0), 1);
+    }
 }
 
 TEST(TintaroProgram, TheHelpPageOpensAndAClickAnywhereClosesIt) {
@@ -578,7 +602,7 @@ TEST(TintaroProgram, AResumedGameKeepsOneRowInTheHallOfFame) {
     reference.evaluateBoard(0);
     ASSERT_EQ(testsupport::runHeadless(kProgram, dir.str(),
                                        "wait 5\n" + click(bx, by) + std::string(kMenu) + "wait 5\n",
-                                       {"--", "/games/menu"}, dir.str())
+                                       {"--", dir.str()}, dir.str())
                   .exitStatus,
               0);
     EXPECT_EQ(rows(), (Rows{{"Player1:::Y", reference.getScore()}}));
