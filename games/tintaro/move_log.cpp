@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "platform/atomic_file.h"
 #include "platform/path.h"
@@ -22,6 +23,7 @@ std::int32_t getInt32(const unsigned char* in) {
 
 constexpr unsigned char kEntryTag[4] = {'H', 'O', 'F', 'E'};
 constexpr unsigned char kPendingTag[4] = {'H', 'O', 'F', 'P'};
+constexpr unsigned char kPlanTag[4] = {'H', 'I', 'N', 'T'};
 constexpr std::size_t kNameBytes = sizeof(EnteredScore{}.name);
 
 }  // namespace
@@ -50,43 +52,77 @@ bool MoveLog::save(const char* fileName) const {
             data.insert(data.end(), pending.replaced.name, pending.replaced.name + kNameBytes);
         }
     }
+    // Last, so that readers that know only the earlier blocks still find them.
+    if (plan.present && plan.logSize == size() && !plan.clicks.empty() &&
+        plan.clicks.size() <= static_cast<std::size_t>(kMaxPlanClicks)) {
+        data.insert(data.end(), kPlanTag, kPlanTag + 4);
+        putInt32(data, plan.logSize);
+        putInt32(data, static_cast<std::int32_t>(plan.clicks.size()));
+        for (const MoveRecord& click : plan.clicks) {
+            putInt32(data, click.ring);
+            putInt32(data, click.direction);
+        }
+    }
     return platform::writeFileAtomically(platform::resolvePath(fileName), data.data(), data.size());
 }
 
 std::vector<MoveRecord> MoveLog::readFile(const char* fileName, EnteredScore* entry,
-                                          PendingRow* row) {
+                                          PendingRow* row, HintPlan* hint) {
     std::vector<MoveRecord> moves;
     if (entry != nullptr) *entry = EnteredScore{};
     if (row != nullptr) *row = PendingRow{};
+    if (hint != nullptr) *hint = HintPlan{};
     if (fileName == nullptr) return moves;
     std::FILE* f = platform::openRegularFileStream(platform::resolvePath(fileName));
     if (f == nullptr) return moves;
     unsigned char buffer[8];
+    std::int32_t n = 0;
     if (std::fread(buffer, 1, 4, f) == 4) {
-        const std::int32_t n = getInt32(buffer);
+        n = getInt32(buffer);
         for (std::int32_t k = 0; k < n; ++k) {
             if (std::fread(buffer, 1, 8, f) != 8) break;
             const MoveRecord move{getInt32(buffer), getInt32(buffer + 4)};
             if (move.ring < 0 || move.ring > 2) break;
             moves.push_back(move);
         }
-        unsigned char tail[8 + kNameBytes];
-        if (entry != nullptr && n > 0 && moves.size() == static_cast<std::size_t>(n) &&
-            std::fread(tail, 1, sizeof tail, f) == sizeof tail &&
-            std::memcmp(tail, kEntryTag, 4) == 0) {
+    }
+    // The optional blocks, only after a whole log; each is taken only when complete.
+    const bool whole = n >= 0 && moves.size() == static_cast<std::size_t>(n);
+    unsigned char tag[4];
+    while (whole && std::fread(tag, 1, 4, f) == 4) {
+        if (std::memcmp(tag, kEntryTag, 4) == 0) {
+            unsigned char block[4 + kNameBytes];
+            if (std::fread(block, 1, sizeof block, f) != sizeof block) break;
+            if (entry == nullptr || n == 0) continue;
             entry->present = true;
-            entry->score = getInt32(tail + 4);
-            std::memcpy(entry->name, tail + 8, kNameBytes);
+            entry->score = getInt32(block);
+            std::memcpy(entry->name, block + 4, kNameBytes);
             entry->name[kNameBytes - 1] = '\0';
-            unsigned char more[12 + kNameBytes];
-            if (row != nullptr && std::fread(more, 1, sizeof more, f) == sizeof more &&
-                std::memcmp(more, kPendingTag, 4) == 0) {
-                row->present = true;
-                row->replaced.present = getInt32(more + 4) != 0;
-                row->replaced.score = getInt32(more + 8);
-                std::memcpy(row->replaced.name, more + 12, kNameBytes);
-                row->replaced.name[kNameBytes - 1] = '\0';
+        } else if (std::memcmp(tag, kPendingTag, 4) == 0) {
+            unsigned char block[8 + kNameBytes];
+            if (std::fread(block, 1, sizeof block, f) != sizeof block) break;
+            if (row == nullptr || n == 0) continue;
+            row->present = true;
+            row->replaced.present = getInt32(block) != 0;
+            row->replaced.score = getInt32(block + 4);
+            std::memcpy(row->replaced.name, block + 8, kNameBytes);
+            row->replaced.name[kNameBytes - 1] = '\0';
+        } else if (std::memcmp(tag, kPlanTag, 4) == 0) {
+            if (std::fread(buffer, 1, 8, f) != 8) break;
+            HintPlan read{true, getInt32(buffer), {}};
+            const std::int32_t count = getInt32(buffer + 4);
+            if (count < 0 || count > kMaxPlanClicks) break;
+            bool complete = true;
+            for (std::int32_t k = 0; k < count && complete; ++k) {
+                complete = std::fread(buffer, 1, 8, f) == 8;
+                const MoveRecord click{getInt32(buffer), getInt32(buffer + 4)};
+                complete = complete && click.ring >= 0 && click.ring <= 2;
+                if (complete) read.clicks.push_back(click);
             }
+            if (!complete) break;
+            if (hint != nullptr) *hint = std::move(read);
+        } else {
+            break;
         }
     }
     std::fclose(f);

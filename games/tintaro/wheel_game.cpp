@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
+#include "games/tintaro/wheel_solver.h"
 #include "platform/folder_lock.h"
 #include "platform/path.h"
 #include "platform/win32.h"
@@ -218,7 +221,8 @@ void WheelGame::loadMoves() {
     if (std::atoi(buffer) == 0) return;
     EnteredScore entry;
     PendingRow pending;
-    const std::vector<MoveRecord> saved = MoveLog::readFile(kMovesFile, &entry, &pending);
+    HintPlan plan;
+    const std::vector<MoveRecord> saved = MoveLog::readFile(kMovesFile, &entry, &pending, &plan);
     for (const MoveRecord& move : saved) {
         rotateRing(move.ring, move.direction);
         recordMove(move.ring, move.direction);
@@ -231,7 +235,16 @@ void WheelGame::loadMoves() {
                         highScores.find(pending.replaced.name, pending.replaced.score) >= 0
                     ? pending.replaced
                     : EnteredScore{};
-    if (moveLog != nullptr) moveLog->entered = entry;
+    if (moveLog == nullptr) return;
+    moveLog->entered = entry;
+    // The hint goes on with its plan only when the plan starts from the board replayed; it
+    // is reduced again, so that even a plan written elsewhere never undoes a hinted click.
+    if (!plan.present || plan.logSize != moveLog->size()) return;
+    std::vector<Click> clicks;
+    for (const MoveRecord& c : plan.clicks) clicks.push_back({c.ring, c.direction});
+    plan.clicks.clear();
+    for (const Click& c : reduceClicks(clicks)) plan.clicks.push_back({c.ring, c.direction});
+    moveLog->plan = std::move(plan);
 }
 
 void WheelGame::setArmsEnabled(int on) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
@@ -196,7 +197,7 @@ int WheelScreen::step(WheelGame& game) {
         game.saveMoves("moves.dat");
         game.newGame();
         dirtyRects.refreshAll();
-        forgetHint();
+        endHintLook();
     }
     if (buttonList->wasClicked("menu")) {
         click();
@@ -227,7 +228,7 @@ int WheelScreen::step(WheelGame& game) {
                 click();
                 game.rotateRing(arm.ring, arm.direction);
                 game.recordMove(arm.ring, arm.direction);
-                followHint(arm.ring, arm.direction);
+                followHint(game, arm.ring, arm.direction);
             }
             game.evaluateBoard(1);
             // The solving move shows the congratulation over the board it completed.
@@ -240,7 +241,8 @@ int WheelScreen::step(WheelGame& game) {
             game.setState(kStatePlaying);
             break;
         case kStateSolved:
-            forgetHint();
+            endHintLook();
+            if (game.moveLog) game.moveLog->plan = HintPlan{};
             setArmsEnabled(0);
             // A game resumed in the solved state has not been drawn yet.
             if (game.dirty != 0) drawSolved(game);
@@ -362,15 +364,20 @@ void WheelScreen::drawSolved(WheelGame& game) {
 }
 
 void WheelScreen::showHint(WheelGame& game) {
-    // One solver for the program's life: its move tables take a moment to build.
-    static const tintaro::WheelSolver solver;
-    if (hintNext >= hintPlan.size()) {
-        hintPlan = solver.solve(game.cells);
-        hintNext = 0;
+    if (game.moveLog == nullptr) return;
+    HintPlan& plan = game.moveLog->plan;
+    const int logSize = game.moveLog->size();
+    if (!plan.present || plan.logSize != logSize || plan.clicks.empty()) {
+        // One solver for the program's life, built for the first plan: its move tables take a
+        // moment, and a resumed game that has its plan needs none.
+        static const tintaro::WheelSolver solver;
+        plan = HintPlan{true, logSize, {}};
+        for (const tintaro::Click& c : solver.solve(game.cells))
+            plan.clicks.push_back({c.ring, c.direction});
     }
     endHintLook();
-    if (hintNext >= hintPlan.size()) return;
-    const tintaro::Click& next = hintPlan[hintNext];
+    if (plan.clicks.empty()) return;
+    const MoveRecord& next = plan.clicks.front();
     for (const tintaro::Arm& arm : tintaro::arms) {
         if (arm.ring != next.ring || (arm.direction != 0) != (next.direction != 0)) continue;
         hintArm = buttonList ? buttonList->find(arm.name) : nullptr;
@@ -393,21 +400,35 @@ void WheelScreen::pulseHint() {
     if (hintArm->frameOffset != lit) hintArm->setFrameOffset(lit);
 }
 
-void WheelScreen::followHint(int ring, int direction) {
+void WheelScreen::followHint(WheelGame& game, int ring, int direction) {
     endHintLook();
-    if (hintNext < hintPlan.size() && hintPlan[hintNext] == tintaro::Click{ring, direction})
-        ++hintNext;
-    else
-        forgetHint();
+    if (game.moveLog == nullptr) return;
+    HintPlan& plan = game.moveLog->plan;
+    const int logSize = game.moveLog->size();
+    if (!plan.present || plan.logSize != logSize - 1 || plan.clicks.empty()) {
+        plan = HintPlan{};
+        return;
+    }
+    plan.logSize = logSize;
+    const MoveRecord next = plan.clicks.front();
+    if (next.ring == ring && (next.direction != 0) == (direction != 0)) {
+        plan.clicks.erase(plan.clicks.begin());
+        return;
+    }
+    // A click of the player's own: the plan now undoes it first, so it grows by one click at
+    // most and stays a way to the solved board that no later resume or hint starts over.
+    std::vector<tintaro::Click> way{{ring, direction != 0 ? 0 : 1}};
+    for (const MoveRecord& c : plan.clicks) way.push_back({c.ring, c.direction});
+    way = tintaro::reduceClicks(way);
+    plan.clicks.clear();
+    if (way.size() > static_cast<std::size_t>(MoveLog::kMaxPlanClicks)) {
+        plan = HintPlan{};
+        return;
+    }
+    for (const tintaro::Click& c : way) plan.clicks.push_back({c.ring, c.direction});
 }
 
 void WheelScreen::endHintLook() {
     if (hintArm != nullptr) hintArm->setFrameOffset(0);
     hintArm = nullptr;
-}
-
-void WheelScreen::forgetHint() {
-    endHintLook();
-    hintPlan.clear();
-    hintNext = 0;
 }

@@ -49,10 +49,8 @@ public:
     // Exists only while the help page is shown.
     DialogScreen* helpPage;
 
-    // The hint: the planned clicks, the next one to show, and the arm pulsing in its
-    // highlighted look since hintStart on the timer clock.
-    std::vector<tintaro::Click> hintPlan;
-    std::size_t hintNext = 0;
+    // The hint: the arm pulsing in its highlighted look since hintStart on the timer clock.
+    // Its plan is kept in the game's move log and saved with the game.
     Button* hintArm = nullptr;
     int hintStart = 0;
     bool hintRequested = false;
@@ -61,14 +59,15 @@ private:
     bool entered = false;
     // Set once the game has been saved on its way out, so that closing saves it only once.
     bool saved = false;
-    // Lights the next arm of the plan, planning from the board when there is no plan.
+    // Lights the next arm of the plan, planning from the board when the log has no plan
+    // that starts from it.
     void showHint(WheelGame& game);
-    // A click on an arm: the plan goes on when it was the planned one, else it is dropped.
-    void followHint(int ring, int direction);
+    // A click on an arm, just logged: the plan goes on when it was the planned one, else it
+    // first undoes the click.
+    void followHint(WheelGame& game, int ring, int direction);
     // Lit or not by the pulse's phase; over after two seconds.
     void pulseHint();
     void endHintLook();
-    void forgetHint();
     // Shows the help page until a click closes it; false when the program is quitting.
     bool showHelp(WheelGame& game);
     // The menu program in the folder on the command line, into `path`; false when there is

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 namespace tintaro {
 namespace {
@@ -65,6 +66,24 @@ struct Random {
 };
 
 }  // namespace
+
+std::vector<Click> reduceClicks(const std::vector<Click>& clicks) {
+    // Runs of one ring as net places counter-clockwise; neighbouring runs turn other rings.
+    std::vector<std::pair<int, int>> runs;
+    for (const Click& c : clicks) {
+        if (c.ring < 0 || c.ring >= kRings) continue;
+        const int step = c.direction != 0 ? 1 : -1;
+        if (!runs.empty() && runs.back().first == c.ring) {
+            runs.back().second = (runs.back().second + step + kRingSize) % kRingSize;
+            if (runs.back().second == 0) runs.pop_back();
+        } else {
+            runs.push_back({c.ring, (step + kRingSize) % kRingSize});
+        }
+    }
+    std::vector<Click> out;
+    for (const auto& [ring, places] : runs) append(out, turn(ring, places));
+    return out;
+}
 
 WheelSolver::WheelSolver() {
     for (int r = 0; r < kRings; ++r)
@@ -179,16 +198,7 @@ std::vector<Click> WheelSolver::search(const char* start, std::uint32_t seed) co
         wrong += bestDelta < 0 ? bestDelta : 0;
     }
     if (wrong != 0) return {};
-    // A turn followed by the opposite turn of the same ring undoes itself.
-    std::vector<Click> out;
-    for (const Click& c : plan) {
-        if (!out.empty() && out.back().ring == c.ring &&
-            (out.back().direction != 0) != (c.direction != 0))
-            out.pop_back();
-        else
-            out.push_back(c);
-    }
-    return out;
+    return reduceClicks(plan);
 }
 
 std::vector<Click> WheelSolver::solve(const char* cells, int attempts) const {

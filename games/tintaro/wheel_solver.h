@@ -19,14 +19,18 @@ struct Click {
     bool operator==(const Click&) const = default;
 };
 
+// The same turns with each run of clicks of one ring replaced by the fewest clicks that turn
+// it as far (twelve equal clicks are none): no click is ever followed by its inverse.
+std::vector<Click> reduceClicks(const std::vector<Click>& clicks);
+
 class WheelSolver {
 public:
     // Builds the move tables (a few milliseconds); one solver serves any number of boards.
     WheelSolver();
 
-    // The clicks that take `cells` (kCells colour letters) to a solved board; empty when it
-    // is solved already or no solution was found. With more attempts, the shortest of that
-    // many searches is returned.
+    // The clicks that take `cells` (kCells colour letters) to a solved board, reduced; empty
+    // when it is solved already or no solution was found. With more attempts, the shortest of
+    // that many searches is returned.
     std::vector<Click> solve(const char* cells, int attempts = 1) const;
 
     // True when every cell holds a colour that each ring through it accepts.

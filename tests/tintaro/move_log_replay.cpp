@@ -1,12 +1,13 @@
 // The move log: its file, replay of a saved game into the same state (silently), damaged
-// files replayed up to their first bad record, crash-safe saving, and a real solve from the
-// start layout found by search and replayed.
+// files replayed up to their first bad record, crash-safe saving, the hint's plan kept with
+// the moves, and a real solve from the start layout found by search and replayed.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/faults.h"
@@ -120,6 +121,58 @@ TEST_F(MoveLogReplay, AFailedWriteLeavesThePreviousLogWhole) {
     game.saveMoves("moves.dat");
     platform::faultSet("file-write", false);
     EXPECT_EQ(folder.read("moves.dat"), saved);
+}
+
+std::vector<std::pair<int, int>> clicksOf(const HintPlan& plan) {
+    std::vector<std::pair<int, int>> out;
+    for (const MoveRecord& c : plan.clicks) out.push_back({c.ring, c.direction});
+    return out;
+}
+
+TEST_F(MoveLogReplay, TheHintsPlanIsSavedLastAndComesBackOnlyWholeAndForItsBoard) {
+    play(0, 0);
+    play(1, 1);
+    game.moveLog->entered = EnteredScore{true, 1234, "Anna"};
+    game.saveMoves("moves.dat");
+    const std::string without = folder.read("moves.dat");
+    game.moveLog->plan = HintPlan{true, 2, {{2, 0}, {2, 0}, {0, 1}}};
+    game.saveMoves("moves.dat");
+    const std::string with = folder.read("moves.dat");
+    const std::string plan = "HINT" + int32s({2, 3, 2, 0, 2, 0, 0, 1});
+    // Readers that know only the moves and the row find them where they always were.
+    ASSERT_EQ(with, without + plan);
+
+    const std::string moves = without.substr(0, 20);
+    const std::string entry = without.substr(20);
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<std::pair<int, int>> plan;  // empty: no plan comes back
+    };
+    const std::string huge =
+        "HINT" + int32s({2, MoveLog::kMaxPlanClicks + 1}) +
+        std::string(8 * static_cast<size_t>(MoveLog::kMaxPlanClicks + 1), '\0');
+    const std::vector<Case> cases = {
+        {"as saved", with, {{2, 0}, {2, 0}, {0, 1}}},
+        {"before the row", moves + plan + entry, {{2, 0}, {2, 0}, {0, 1}}},
+        {"with clicks that undo each other",
+         moves + entry + "HINT" + int32s({2, 5, 2, 0, 0, 1, 0, 0, 1, 1, 1, 1}),
+         {{2, 0}, {1, 1}, {1, 1}}},
+        {"made for another board", moves + entry + "HINT" + int32s({1, 3, 2, 0, 2, 0, 0, 1}), {}},
+        {"cut short", moves + entry + "HINT" + int32s({2, 3, 2, 0, 2, 0}), {}},
+        {"naming ring 3", moves + entry + "HINT" + int32s({2, 2, 2, 0, 3, 0}), {}},
+        {"longer than a game keeps", moves + entry + huge, {}},
+    };
+    for (const Case& c : cases) {
+        folder.write("moves.dat", c.bytes);
+        CountingGame again;
+        again.newGame();
+        EXPECT_EQ(board(again), board(game)) << c.what;
+        EXPECT_TRUE(again.moveLog->entered.present) << c.what;
+        EXPECT_EQ(again.moveLog->entered.score, 1234) << c.what;
+        EXPECT_EQ(again.moveLog->plan.present, !c.plan.empty()) << c.what;
+        EXPECT_EQ(clicksOf(again.moveLog->plan), c.plan) << c.what;
+    }
 }
 
 TEST_F(MoveLogReplay, ARealSolveFromTheStartIsFoundReplayedAndScored) {

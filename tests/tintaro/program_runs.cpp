@@ -845,4 +845,129 @@ TEST(TintaroProgram, APlayerWhoOnlyClicksTheHintedArmsSolvesThePuzzle) {
     }
 }
 
+// A player who plays one click a sitting: every run resumes moves.dat, clicks the arm the
+// previous run's hint lit (every `ownEvery`-th click a random arm instead, 0 for never),
+// asks for a hint, captures it and leaves with Exit, until the game shows itself solved.
+struct Walk {
+    bool solved = false;
+    int hinted = 0;  // clicks on the lit arm
+    int own = 0;     // random clicks
+};
+
+Walk walkOneClickASitting(const testsupport::TempDir& dir, std::vector<std::pair<int, int>> played,
+                          int maxRuns, int ownEvery, std::mt19937& random) {
+    const int congrats = opaquePixels("congrats.bmp", 1, 0);
+    writeMoves(dir.path() / "moves.dat", played);
+    Walk walk;
+    int next = -1;  // the arm to click this run, by index in kArms
+    bool lastWasHinted = false;
+    for (int run = 0; run < maxRuns; ++run) {
+        std::string script = "wait 5\n";
+        if (next >= 0) {
+            int x = 0, y = 0;
+            EXPECT_TRUE(armPoint(kArms[next], false, x, y));
+            script += click(x, y);
+        }
+        // The pointer rests off the arms, so only the hint can light one.
+        script += "move 790 590\nwait 2\nkey 35\nwait 2\ncapture hint.bmp\n" + std::string(kExit);
+        const auto result = testsupport::runHeadless(kProgram, dir.str(), script, {}, dir.str());
+        EXPECT_EQ(result.exitStatus, 0);
+        if (next >= 0) played.push_back({kArms[next].ring, kArms[next].direction});
+        // A hint is not a move: the saved moves are exactly the clicks, whatever follows them.
+        std::string records;
+        for (auto [ring, direction] : played) {
+            records.append(reinterpret_cast<const char*>(&ring), 4);
+            records.append(reinterpret_cast<const char*>(&direction), 4);
+        }
+        const std::string saved = readFile(dir.path() / "moves.dat");
+        EXPECT_EQ(int32At(saved, 0), static_cast<std::int32_t>(played.size()));
+        EXPECT_EQ(saved.substr(4, records.size()), records) << "after " << played.size();
+        const auto shot = testsupport::readBmp24(result.captureDir + "/hint.bmp");
+        EXPECT_TRUE(shot.ok());
+        if (matchingPixels(shot, "congrats.bmp", 1, 0, 159, 73) == congrats) {
+            walk.solved = tintaro::WheelSolver::solved(boardAfter(played).data());
+            return walk;
+        }
+        const std::vector<int> lit = litArms(shot);
+        if (lit.size() != 1u) {
+            ADD_FAILURE() << lit.size() << " arms lit after " << played.size() << " clicks";
+            return walk;
+        }
+        // The hint never undoes the hinted click just made: that arm's ring the other way.
+        if (lastWasHinted) {
+            EXPECT_FALSE(kArms[lit[0]].ring == played.back().first &&
+                         (kArms[lit[0]].direction != 0) != (played.back().second != 0))
+                << "undoes click " << played.size();
+        }
+        lastWasHinted = !(ownEvery > 0 && (walk.hinted + walk.own + 1) % ownEvery == 0);
+        next = lastWasHinted ? lit[0] : static_cast<int>(random() % 6);
+        ++(lastWasHinted ? walk.hinted : walk.own);
+    }
+    return walk;
+}
+
+// Openings near the solved board: a solve from the start cut `cut` clicks before its end,
+// checked not to pass through the solved board (its replay would show the game solved).
+std::vector<std::pair<int, int>> nearlySolved(const tintaro::WheelSolver& solver, size_t cut) {
+    std::vector<std::pair<int, int>> clicks;
+    for (const tintaro::Click& c : solver.solve(startBoard().data()))
+        clicks.push_back({c.ring, c.direction});
+    EXPECT_GT(clicks.size(), cut);
+    clicks.resize(clicks.size() > cut ? clicks.size() - cut : 0);
+    std::string board = startBoard();
+    for (auto [ring, direction] : clicks) {
+        EXPECT_FALSE(tintaro::WheelSolver::solved(board.data()));
+        tintaro::turnRing(board.data(), ring, direction);
+    }
+    EXPECT_FALSE(tintaro::WheelSolver::solved(board.data()));
+    return clicks;
+}
+
+TEST(TintaroProgram, APlayerWhoResumesTheGameBeforeEveryHintedClickSolvesThePuzzle) {
+    const tintaro::WheelSolver solver;
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // Sanitizer builds start the program many times slower: only a short walk there.
+    const std::vector<size_t> cuts = {6};
+    const bool fromStart = false;
+#else
+    const std::vector<size_t> cuts = {15, 40};
+    const bool fromStart = true;
+#endif
+    std::vector<std::vector<std::pair<int, int>>> openings;
+    if (fromStart) openings.push_back({});
+    for (size_t cut : cuts) openings.push_back(nearlySolved(solver, cut));
+    std::mt19937 random(20261209);
+    for (size_t o = 0; o < openings.size(); ++o) {
+        // The game plans once, from the board it resumes, and follows that plan to the end.
+        const size_t planned = solver.solve(boardAfter(openings[o]).data()).size();
+        ASSERT_GT(planned, 0u);
+        testsupport::TempDir dir;
+        copyGame(dir);
+        const Walk walk =
+            walkOneClickASitting(dir, openings[o], static_cast<int>(planned) + 1, 0, random);
+        EXPECT_TRUE(walk.solved) << "opening " << o << " after " << walk.hinted << " clicks";
+        EXPECT_EQ(walk.hinted, static_cast<int>(planned)) << "opening " << o;
+    }
+}
+
+TEST(TintaroProgram, ClicksOfThePlayersOwnBetweenHintsEachLengthenTheWayByOneAtMost) {
+    const tintaro::WheelSolver solver;
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    const size_t cut = 8;
+#else
+    const size_t cut = 40;
+#endif
+    const std::vector<std::pair<int, int>> opening = nearlySolved(solver, cut);
+    const int planned = static_cast<int>(solver.solve(boardAfter(opening).data()).size());
+    ASSERT_GT(planned, 0);
+    testsupport::TempDir dir;
+    copyGame(dir);
+    std::mt19937 random(20261210);
+    // Every fifth click a random arm: each may add one click to the way, no more.
+    const Walk walk = walkOneClickASitting(dir, opening, 2 * planned + 10, 5, random);
+    EXPECT_TRUE(walk.solved) << walk.hinted << " hinted and " << walk.own << " own clicks";
+    EXPECT_GT(walk.own, 0);
+    EXPECT_LE(walk.hinted, planned + walk.own);
+}
+
 }  // namespace
