@@ -247,6 +247,44 @@ void WheelGame::loadMoves() {
     moveLog->plan = std::move(plan);
 }
 
+const MoveRecord* WheelGame::hintClick() {
+    if (moveLog == nullptr) moveLog = new MoveLog();
+    HintPlan& plan = moveLog->plan;
+    if (!plan.present || plan.logSize != moveLog->size() || plan.clicks.empty()) {
+        // One solver for the program's life, built for the first plan: its move tables take a
+        // moment, and a resumed game that has its plan needs none.
+        static const WheelSolver solver;
+        plan = HintPlan{true, moveLog->size(), {}};
+        for (const Click& c : solver.solve(cells)) plan.clicks.push_back({c.ring, c.direction});
+    }
+    return plan.clicks.empty() ? nullptr : &plan.clicks.front();
+}
+
+void WheelGame::followHint(int ring, int direction) {
+    if (moveLog == nullptr) return;
+    HintPlan& plan = moveLog->plan;
+    const int logSize = moveLog->size();
+    if (!plan.present || plan.logSize != logSize - 1 || plan.clicks.empty()) {
+        plan = HintPlan{};
+        return;
+    }
+    plan.logSize = logSize;
+    const MoveRecord next = plan.clicks.front();
+    if (next.ring == ring && (next.direction != 0) == (direction != 0)) {
+        plan.clicks.erase(plan.clicks.begin());
+        return;
+    }
+    std::vector<Click> way{{ring, direction != 0 ? 0 : 1}};
+    for (const MoveRecord& c : plan.clicks) way.push_back({c.ring, c.direction});
+    way = reduceClicks(way);
+    plan.clicks.clear();
+    if (way.size() > static_cast<std::size_t>(MoveLog::kMaxPlanClicks)) {
+        plan = HintPlan{};
+        return;
+    }
+    for (const Click& c : way) plan.clicks.push_back({c.ring, c.direction});
+}
+
 void WheelGame::setArmsEnabled(int on) {
     if (view != nullptr) view->setArmsEnabled(on);
 }

@@ -94,6 +94,14 @@ public:
     // Empties the log and, when setup.ini's "loadmoves" is set, replays moves.dat.
     void loadMoves();
 
+    // The hint's next click, from the plan kept with the move log; the plan is made from the
+    // board when the log has none that starts from it. Null when there is none to give.
+    const MoveRecord* hintClick();
+    // After a click has been logged: the plan goes on when it was the planned click; else the
+    // plan first undoes the click, so it grows by one click at most and no resume or later
+    // hint starts it over.
+    void followHint(int ring, int direction);
+
     void setArmsEnabled(int on);
     void showCongratulation();
 

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
@@ -228,7 +227,8 @@ int WheelScreen::step(WheelGame& game) {
                 click();
                 game.rotateRing(arm.ring, arm.direction);
                 game.recordMove(arm.ring, arm.direction);
-                followHint(game, arm.ring, arm.direction);
+                endHintLook();
+                game.followHint(arm.ring, arm.direction);
             }
             game.evaluateBoard(1);
             // The solving move shows the congratulation over the board it completed.
@@ -364,22 +364,11 @@ void WheelScreen::drawSolved(WheelGame& game) {
 }
 
 void WheelScreen::showHint(WheelGame& game) {
-    if (game.moveLog == nullptr) return;
-    HintPlan& plan = game.moveLog->plan;
-    const int logSize = game.moveLog->size();
-    if (!plan.present || plan.logSize != logSize || plan.clicks.empty()) {
-        // One solver for the program's life, built for the first plan: its move tables take a
-        // moment, and a resumed game that has its plan needs none.
-        static const tintaro::WheelSolver solver;
-        plan = HintPlan{true, logSize, {}};
-        for (const tintaro::Click& c : solver.solve(game.cells))
-            plan.clicks.push_back({c.ring, c.direction});
-    }
     endHintLook();
-    if (plan.clicks.empty()) return;
-    const MoveRecord& next = plan.clicks.front();
+    const MoveRecord* next = game.hintClick();
+    if (next == nullptr) return;
     for (const tintaro::Arm& arm : tintaro::arms) {
-        if (arm.ring != next.ring || (arm.direction != 0) != (next.direction != 0)) continue;
+        if (arm.ring != next->ring || (arm.direction != 0) != (next->direction != 0)) continue;
         hintArm = buttonList ? buttonList->find(arm.name) : nullptr;
         break;
     }
@@ -398,34 +387,6 @@ void WheelScreen::pulseHint() {
     }
     const int lit = (elapsed / kHintPulseMs) % 2 == 0 ? 1 : 0;
     if (hintArm->frameOffset != lit) hintArm->setFrameOffset(lit);
-}
-
-void WheelScreen::followHint(WheelGame& game, int ring, int direction) {
-    endHintLook();
-    if (game.moveLog == nullptr) return;
-    HintPlan& plan = game.moveLog->plan;
-    const int logSize = game.moveLog->size();
-    if (!plan.present || plan.logSize != logSize - 1 || plan.clicks.empty()) {
-        plan = HintPlan{};
-        return;
-    }
-    plan.logSize = logSize;
-    const MoveRecord next = plan.clicks.front();
-    if (next.ring == ring && (next.direction != 0) == (direction != 0)) {
-        plan.clicks.erase(plan.clicks.begin());
-        return;
-    }
-    // A click of the player's own: the plan now undoes it first, so it grows by one click at
-    // most and stays a way to the solved board that no later resume or hint starts over.
-    std::vector<tintaro::Click> way{{ring, direction != 0 ? 0 : 1}};
-    for (const MoveRecord& c : plan.clicks) way.push_back({c.ring, c.direction});
-    way = tintaro::reduceClicks(way);
-    plan.clicks.clear();
-    if (way.size() > static_cast<std::size_t>(MoveLog::kMaxPlanClicks)) {
-        plan = HintPlan{};
-        return;
-    }
-    for (const tintaro::Click& c : way) plan.clicks.push_back({c.ring, c.direction});
 }
 
 void WheelScreen::endHintLook() {

@@ -3,14 +3,10 @@
 // runs the game's step, draws what changed and shows the help page.
 #pragma once
 
-#include <cstddef>
-#include <vector>
-
 #include "framework/dialog_screen.h"
 #include "framework/screen.h"
 #include "framework/sprite.h"
 #include "games/tintaro/wheel_game_view.h"
-#include "games/tintaro/wheel_solver.h"
 
 class WheelScreen : public Screen, public WheelGameView {
 public:
@@ -59,12 +55,8 @@ private:
     bool entered = false;
     // Set once the game has been saved on its way out, so that closing saves it only once.
     bool saved = false;
-    // Lights the next arm of the plan, planning from the board when the log has no plan
-    // that starts from it.
+    // Lights the arm of the game's next hinted click.
     void showHint(WheelGame& game);
-    // A click on an arm, just logged: the plan goes on when it was the planned one, else it
-    // first undoes the click.
-    void followHint(WheelGame& game, int ring, int direction);
     // Lit or not by the pulse's phase; over after two seconds.
     void pulseHint();
     void endHintLook();
