@@ -98,8 +98,8 @@ public:
     // board when the log has none that starts from it. Null when there is none to give.
     const MoveRecord* hintClick();
     // After a click has been logged: the plan goes on when it was the planned click; else the
-    // plan first undoes the click, so it grows by one click at most and no resume or later
-    // hint starts it over.
+    // click's inverse goes in front of the plan (reduced), so the plan grows by one click at
+    // most and no resume or later hint starts it over.
     void followHint(int ring, int direction);
 
     void setArmsEnabled(int on);
