@@ -1,6 +1,8 @@
 // libFuzzer target for the saved moves: each input is read as moves.dat and replayed on a
 // fresh board, evaluating after each move as a resumed game does. Turning rings only moves
-// chips, so the board must hold the same colours, as many of each, after every move.
+// chips, so the board must hold the same colours, as many of each, after every move. The
+// blocks after the moves are read too: a hint's plan never holds more than the file or the
+// limit allows, nor a ring outside 0 ... 2.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -25,7 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::string path = fuzzing::inputPath("fuzz_moves", ".dat");
     if (!fuzzing::writeInput(path, data, size)) return 0;
 
-    const std::vector<MoveRecord> moves = MoveLog::readFile(path.c_str());
+    EnteredScore entry;
+    PendingRow row;
+    HintPlan plan;
+    const std::vector<MoveRecord> moves = MoveLog::readFile(path.c_str(), &entry, &row, &plan);
+    if (plan.clicks.size() > static_cast<std::size_t>(MoveLog::kMaxPlanClicks) ||
+        (moves.size() + plan.clicks.size()) * 8 + 4 > std::max<std::size_t>(size, 4))
+        std::abort();
+    for (const MoveRecord& m : plan.clicks)
+        if (m.ring < 0 || m.ring > 2) std::abort();
     // Never more records than the file holds, and each one names a ring.
     if (moves.size() * 8 + 4 > std::max<std::size_t>(size, 4)) std::abort();
     for (const MoveRecord& m : moves)
