@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/faults.h"
+#include "platform/path.h"
 #include "platform/user_data.h"
 #include "platform/win32.h"
 
@@ -36,12 +37,6 @@ DWORD errorOfWrite(int err) {
         default:
             return ERROR_WRITE_FAULT;
     }
-}
-
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool writeAll(int fd, const void* data, std::size_t size) {

@@ -105,12 +105,6 @@ bool wildcardMatch(const char* mask, const char* name) {
     return *mask == '\0';
 }
 
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Whether a save can replace the file at `path` (existing or not): a read-only file is
 // refused as on Windows, and the folder must take the temporary file.
 bool canSave(const std::string& path, bool exists, const struct stat& st) {

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/path.h"
 #include "platform/user_data.h"
 
 namespace platform {
@@ -24,12 +25,6 @@ std::mutex g_mutex;
 std::map<std::string, Held> g_held;  // folder -> this process's lock on it
 
 constexpr auto kPatience = std::chrono::seconds(3);
-
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // A shared advisory lock would not keep two writers apart; flock on a folder's descriptor
 // needs no lock file, so a read-only or foreign folder is left as it is.

@@ -79,4 +79,10 @@ std::string profileFolder() {
     return std::string(home && *home ? home : "/tmp") + "/.config/studio";
 }
 
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace platform

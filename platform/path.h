@@ -10,6 +10,9 @@ namespace platform {
 // kept as given, so a file can be created under that name.
 std::string resolvePath(const char* windowsPath);
 
+// The folder part of a POSIX path: "." for a bare name, "/" for a file at the root.
+std::string folderOf(const std::string& path);
+
 // The folder where bare profile file names ("x.ini") live, as Windows keeps them in its
 // own folder: $STUDIO_PROFILE_DIR, else $XDG_CONFIG_HOME/studio, else ~/.config/studio.
 std::string profileFolder();

@@ -4,6 +4,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/backend.h"
+#include "platform/path.h"
 #include "platform/user_data.h"
 #include "platform/window_placement.h"
 
@@ -18,7 +19,7 @@ void removeStaleSaveFiles() {
         if (!writable.empty()) removeStaleTemporaryFiles(writable);
     }
     const std::string window = windowStatePath();
-    if (!window.empty()) removeStaleTemporaryFiles(window.substr(0, window.rfind('/')));
+    if (!window.empty()) removeStaleTemporaryFiles(folderOf(window));
 }
 
 }  // namespace
