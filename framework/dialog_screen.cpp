@@ -5,7 +5,9 @@
 
 #include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
+#include "framework/nav_input.h"
 #include "framework/surface_utils.h"
+#include "shell/keyboard_queue.h"
 #include "shell/shell_state.h"
 #include "shell/timer_service.h"
 
@@ -188,6 +190,23 @@ void DialogScreen::pressBack() {
     back->clickKind = 1;
 }
 
+void DialogScreen::takeKey(int event) {
+    const NavEvent e = takeNavEvent(event);
+    if (e.action == NavAction::Back) {
+        pressBack();
+        return;
+    }
+    if (focus.take(e, buttonList) != FocusRing::Taken::No) return;
+    if (e.action == NavAction::Press) pressBack();  // a page with nothing to choose
+}
+
+void DialogScreen::buildFocus() {
+    static const char* const kNotChoices[] = {"default", nullptr};
+    focus.clear();
+    focus.addButtons(buttonList, kNotChoices);
+    if (!focus.focusButton("back")) focus.focusFirst();
+}
+
 int DialogScreen::run(char* resultOut, const char* imageName) {
     closed = 0;
     if (!imageName) {
@@ -197,6 +216,7 @@ int DialogScreen::run(char* resultOut, const char* imageName) {
         selectImage(imageName);
     }
     fillForMissingPictures();
+    buildFocus();
     IDirectDrawSurface* previousWorking = dirtyRects.getWorkingBackground();
     const bool ownsBackground = ownBackground == 1;
     if (ownsBackground)
@@ -215,6 +235,7 @@ int DialogScreen::run(char* resultOut, const char* imageName) {
     while (!closed) {
         int x = 0, y = 0, buttons = 0;
         mouseCursor.getState(&x, &y, &buttons, nullptr, nullptr);
+        pointerForButtons(&x, &y);
         if (!handleInput(x, y, buttons) || pumpMessages() == 1) {
             if (ownsBackground) dirtyRects.setWorkingBackground(previousWorking);
             return 0;
@@ -223,8 +244,12 @@ int DialogScreen::run(char* resultOut, const char* imageName) {
         if (buttonList) buttonList->handleMouse(x, y, buttons);
         // After the mouse: its step clears the clicks, and the next input step reads this one.
         if (escapePending) pressBack();
+        for (int event = popKeyEvent(); event != 0; event = popKeyEvent()) takeKey(event);
         if (buttonList) buttonList->redrawAll();
         drawOverPage(::backBuffer);
+        // The page is drawn whole every frame: the glow needs no restoring.
+        const RECT page{left, top, right, bottom};
+        focus.draw(::backBuffer, &page, false);
         present();
     }
 

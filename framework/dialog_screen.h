@@ -36,6 +36,13 @@ public:
     // presented; the page is blitted whole every frame, so anything drawn earlier in the
     // frame would be covered. The base draws nothing.
     virtual void drawOverPage(IDirectDrawSurface* target);
+    // One event of the keyboard queue (keys, pad buttons, typed characters), taken after the
+    // frame's mouse step: the base walks and presses the focus, and the pad's B and Press on a
+    // page without choices close the page as its back button would.
+    virtual void takeKey(int event);
+    // The choices the focus walks between, made when the page starts running: the base takes
+    // every button but "default", the focus on "back" or else the first.
+    virtual void buildFocus();
     // While the named button has no picture it takes every click in the drawing area that
     // no button before it takes, so that a page whose way back did not load can be left.
     void answerAnywhereWithoutPicture(const char* buttonName);
@@ -57,12 +64,15 @@ public:
     int ownBackground;
     int closeTime;
 
+protected:
+    // Clicks "back" (else "default") on the next frame's input step, as Esc does.
+    void pressBack();
+
 private:
     void freeDialogImages();
     // Gives the buttons that would leave no way out without their pictures the whole
     // drawing area, once the page is placed.
     void fillForMissingPictures();
-    void pressBack();
 
     char anywhereButton[64];
     int escapePending;

@@ -4,6 +4,7 @@
 
 #include "framework/button.h"
 #include "framework/button_list.h"
+#include "framework/focus_ring.h"
 #include "framework/image.h"
 #include "framework/ptr_array.h"
 #include "platform/ddraw.h"
@@ -50,4 +51,6 @@ public:
     Image* workingImage;
     Image* pristineImage;
     Screen* presentDelegate;
+    // The choices keys and pads walk between, and which has the focus.
+    FocusRing focus;
 };

@@ -7,10 +7,12 @@
 #include "framework/dialog_screen.h"
 #include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
+#include "framework/nav_input.h"
 #include "framework/screen_manager.h"
 #include "menu/publisher_site.h"
 #include "menu/title_screen.h"
 #include "qv/qv.h"
+#include "shell/keyboard_queue.h"
 #include "shell/shell_state.h"
 #include "shell/timer_service.h"
 
@@ -109,6 +111,10 @@ void GameListScreen::enter(IDirectDraw* dd, IDirectDrawSurface* back) {
     collectSprite->addFrameFile("CollectButton.bmp");
     collectSprite->setPosition(x, y);
     enableSlotsOfPage();
+    // Keys and pads walk the slots and the controls; the first game has the focus.
+    focus.clear();
+    focus.addButtons(buttonList);
+    focus.focusButton("button1");
 }
 
 void GameListScreen::leave() {
@@ -172,10 +178,25 @@ void GameListScreen::enableSlotsOfPage() {
     }
 }
 
+void GameListScreen::takeKeys() {
+    for (int event = popKeyEvent(); event != 0; event = popKeyEvent()) {
+        const NavEvent e = takeNavEvent(event);
+        // Page Up and Page Down (the shoulder buttons) press the arrows.
+        if (e.action == NavAction::PageUp)
+            FocusRing::click(buttonList, "left");
+        else if (e.action == NavAction::PageDown)
+            FocusRing::click(buttonList, "right");
+        else
+            focus.take(e, buttonList);
+    }
+}
+
 int GameListScreen::update(int) {
     int x = 0, y = 0, buttons = 0;
     mouseCursor.getState(&x, &y, &buttons, nullptr, nullptr);
+    pointerForButtons(&x, &y);
     buttonList->handleMouse(x, y, buttons);
+    takeKeys();
     buttonList->redrawAll();
 
     if (buttonList->wasClicked("exit")) return 7;
@@ -248,6 +269,7 @@ int GameListScreen::present() {
         gameCount < page * kSlots + kSlots)
         collectSprite->drawTo(working);
     if (buttonList) buttonList->redrawAll();
+    focus.draw(::backBuffer, nullptr, true);
     lastFps = QVGetFPS();
     return Screen::present();
 }

@@ -34,6 +34,8 @@ public:
     PtrArray* games;
 
 private:
+    // The frame's keys and pad buttons: the focus walks and presses, pages turn.
+    void takeKeys();
     void scanGames();
     void freeGames();
     // Enables exactly the slots that show a game or the collect picture on this page.

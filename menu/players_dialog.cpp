@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/nav_input.h"
+#include "qv/qv.h"
+#include "shell/keyboard_queue.h"
+
 std::int32_t PlayersDialog::previousButtons = -1;
 
 namespace {
@@ -13,6 +17,10 @@ constexpr int kFieldY[PlayersDialog::kFields] = {270, 336, 404};
 constexpr int kFieldWidth = 580;
 constexpr int kFieldHeight = 26;
 constexpr int kFieldCapacity = 64;
+// The boxes as the page draws them around the fields, for the focus.
+constexpr int kBoxX = 59, kBoxWidth = 596, kBoxHeight = 30;
+// The on-screen keyboard's place: the band the pad's page keeps free for it.
+constexpr int kKeyboardX = 53 + 85, kKeyboardY = 18 + 64;
 
 BitmapFont* loadFont(const char* file, int spacing) {
     BitmapFont* font = new BitmapFont;
@@ -28,13 +36,23 @@ void copyText(char* to, std::size_t size, const char* from) {
 }  // namespace
 
 PlayersDialog::PlayersDialog(PlayerRoster* r)
-    : nFont(nullptr), hFont(nullptr), fields{}, profile(nullptr), sendChoice(1), roster(r) {}
+    : nFont(nullptr),
+      hFont(nullptr),
+      fields{},
+      profile(nullptr),
+      sendChoice(1),
+      roster(r),
+      keyboard(nullptr) {}
 
 PlayersDialog::~PlayersDialog() {
     freeOwned();
 }
 
 void PlayersDialog::freeOwned() {
+    // No field is left to type into.
+    QVSetTextInput(0);
+    delete keyboard;
+    keyboard = nullptr;
     for (TextField*& field : fields) {
         delete field;
         field = nullptr;
@@ -50,7 +68,8 @@ void PlayersDialog::createLists() {
     freeOwned();
     nFont = loadFont("..\\n_font.bmp", 1);
     hFont = loadFont("..\\h_font.bmp", 3);
-    addImageFile("..\\PlayerInfo.bmp", nullptr);
+    addImageFile("..\\PlayerInfoPad.bmp", "pad");
+    addImageFile("..\\PlayerInfo.bmp", "keys");
 
     struct Placement {
         const char* name;
@@ -89,6 +108,111 @@ void PlayersDialog::createLists() {
     }
     fields[0]->setFocus(1);
     sendChoice = 1;
+
+    keyboard = new ScreenKeyboard;
+    keyboard->load("..\\KeyCap.bmp", "..\\KeyCapWide.bmp");
+    keyboard->place(kKeyboardX, kKeyboardY);
+    buildFocus();
+}
+
+void PlayersDialog::buildFocus() {
+    focus.clear();
+    for (int i = 0; i < kFields; ++i)
+        focus.addBox(i, kBoxX, kFieldY[i] - 2, kBoxWidth, kBoxHeight);
+    static const char* const kNotChoices[] = {"default", nullptr};
+    focus.addButtons(buttonList, kNotChoices);
+    focus.focusBox(0);
+}
+
+int PlayersDialog::focusedField() const {
+    const int box = focus.focusedBox();
+    return box >= 0 && box < kFields ? box : -1;
+}
+
+void PlayersDialog::focusField(int i) {
+    if (i < 0 || i >= kFields) return;
+    focus.focusBox(i);
+    followFocus();
+}
+
+void PlayersDialog::followFocus() {
+    const int on = focusedField();
+    for (int i = 0; i < kFields; ++i)
+        if (fields[i] && (fields[i]->focused != 0) != (i == on)) fields[i]->setFocus(i == on ? 1 : 0);
+    QVSetTextInput(on >= 0 ? 1 : 0);
+}
+
+bool PlayersDialog::keyboardUp() const {
+    return keyboard && inputDevice() == InputDevice::Pad && focusedField() >= 0;
+}
+
+void PlayersDialog::showPageForDevice() {
+    Image* pad = findDialogImage("pad");
+    const bool usePad = inputDevice() == InputDevice::Pad && pad && pad->getSurface();
+    Image* wanted = usePad ? pad : findDialogImage("keys");
+    if (wanted && wanted != currentImage) selectImage(usePad ? "pad" : "keys");
+}
+
+void PlayersDialog::typeFromKeyboard(int result) {
+    const int i = focusedField();
+    if (i < 0) return;
+    if (result > 0) {
+        fields[i]->takeKey(kCharEvent | result);
+    } else if (result == ScreenKeyboard::kDelete) {
+        fields[i]->backspace();
+    } else if (result == ScreenKeyboard::kDone) {
+        // The next field; after the last, Save.
+        if (i + 1 < kFields)
+            focusField(i + 1);
+        else if (focus.focusButton("enter"))
+            followFocus();
+    } else if (result == ScreenKeyboard::kSave) {
+        FocusRing::click(buttonList, "enter");
+    }
+}
+
+void PlayersDialog::takeKey(int event) {
+    if (!fields[0] || !buttonList) return;
+    const int field = focusedField();
+    if (event & kCharEvent) {
+        if (field >= 0) fields[field]->takeKey(event);
+        return;
+    }
+    const NavEvent e = takeNavEvent(event);
+    if (keyboardUp()) {
+        typeFromKeyboard(keyboard->take(e));
+        return;
+    }
+    if (field >= 0 && e.device == InputDevice::Keys) {
+        const int key = event & 0x1FF;
+        // Space and the letters type as text; Left and Right have nowhere to go in a line.
+        if (key == 57 || e.action == NavAction::Left || e.action == NavAction::Right) return;
+        if (key == TextField::kTabKey || key == (TextField::kTabKey | 0x100)) {
+            focusField((field + (key == TextField::kTabKey ? 1 : kFields - 1)) % kFields);
+            return;
+        }
+        if (e.action == NavAction::Press) {  // Enter: the next field; in the last, Save
+            if (field + 1 < kFields)
+                focusField(field + 1);
+            else
+                FocusRing::click(buttonList, "enter");
+            return;
+        }
+        if (e.action == NavAction::None) {
+            fields[field]->takeKey(event);  // Backspace
+            return;
+        }
+    }
+    if (e.action == NavAction::Back) {
+        pressBack();
+        return;
+    }
+    if (e.action == NavAction::Start) {
+        FocusRing::click(buttonList, "enter");
+        return;
+    }
+    focus.take(e, buttonList);
+    followFocus();
 }
 
 void PlayersDialog::leave() {
@@ -116,12 +240,16 @@ void PlayersDialog::setProfile(PlayerProfile* p) {
 
 int PlayersDialog::handleInput(int x, int y, int buttons) {
     if (!fields[0] || !buttonList) return 1;
+    showPageForDevice();
     if (buttons != previousButtons && (buttons & 1)) {
-        bool anyFocused = false;
-        for (TextField* field : fields) anyFocused = field->click(x, y) != 0 || anyFocused;
-        if (!anyFocused) fields[0]->setFocus(1);
+        int clicked = -1;
+        for (int i = 0; i < kFields; ++i)
+            if (fields[i]->hitTest(x, y)) clicked = i;
+        // A click beside the fields gives the name field the focus.
+        focusField(clicked >= 0 ? clicked : 0);
     }
     previousButtons = buttons;
+    followFocus();
 
     if (buttonList->wasClicked("back")) close("back");
     if (buttonList->wasClicked("remove")) {
@@ -142,15 +270,6 @@ int PlayersDialog::handleInput(int x, int y, int buttons) {
         if (Button* yesno = buttonList->find("yesno")) yesno->swapImages();
         sendChoice = 1 - sendChoice;
     }
-
-    for (int i = 0; i < kFields; ++i) {
-        const int key = fields[i]->processKeys() & 0xFF;
-        if (key == TextField::kTabKey || key == TextField::kEnterKey) {
-            // Gaining the focus empties the key queue: keys after Tab or Enter are dropped.
-            fields[i]->setFocus(0);
-            fields[(i + 1) % kFields]->setFocus(1);
-        }
-    }
     return 1;
 }
 
@@ -159,4 +278,8 @@ void PlayersDialog::drawOverPage(IDirectDrawSurface* target) {
     // restore from the page picture would land off by the page's position.
     for (TextField* field : fields)
         if (field) field->draw(target);
+    if (keyboardUp()) {
+        const RECT page{left, top, right, bottom};
+        keyboard->draw(target, nFont, hFont, &page);
+    }
 }

@@ -138,22 +138,35 @@ void TextField::backspace() {
     text[length] = '\0';
 }
 
+int TextField::takeKey(int event) {
+    if (!focused || !editable) return 0;
+    if (event & kCharEvent) {
+        const char ch = static_cast<char>(event & 0xFF);
+        const BitmapFont* shown = font(0);
+        const bool printable = ch > ' ' && ch < 0x7F;
+        if (ch == ' ' || (shown ? shown->glyphFor(ch) != nullptr : printable)) insertChar(ch);
+        return 0;
+    }
+    if (event == kBackspaceKey) {
+        backspace();
+    } else if (event == kEnterKey || event == 0x9C) {
+        setFocus(0);
+        return kEnterKey;
+    } else if (event == kTabKey) {
+        return kTabKey;
+    }
+    // Any other key is dropped: shifted Backspace, Enter and Tab, and the keys that type,
+    // whose characters come as text.
+    return 0;
+}
+
 int TextField::processKeys() {
     if (!focused || !editable) return 0;
     for (;;) {
         const int event = popKeyEvent();
         if (event == 0) return 0;
-        if (const char ch = keyEventToChar(event)) {
-            insertChar(ch);
-        } else if (event == kBackspaceKey) {
-            backspace();
-        } else if (event == kEnterKey) {
-            setFocus(0);
-            return kEnterKey;
-        } else if (event == kTabKey) {
-            return kTabKey;
-        }
-        // Any other key, shifted Backspace, Enter and Tab among them, is dropped.
+        const int key = takeKey(event);
+        if (key != 0) return key;
     }
 }
 

@@ -1,5 +1,7 @@
 // A one-line text entry drawn with the menu's picture font: typed through the shell's key
-// queue with a blinking block caret, or, in selection mode, a name that a click selects.
+// queue (characters of the system's text input, whatever the keyboard layout, with
+// Backspace, Tab and Enter as keys) with a blinking block caret, or, in selection mode, a
+// name that a click selects.
 // Its owner calls it for clicks, keys and drawing every frame.
 #pragma once
 
@@ -43,8 +45,11 @@ public:
     int click(int mx, int my);
     void insertChar(char ch);
     void backspace();
-    // Types queued keys while focused and editable; returns 28 for Enter (focus given
-    // up), 15 for Tab (focus kept), 0 once the queue is empty.
+    // One event of the key queue, while focused and editable: a typed character the font
+    // can show goes in (any other is dropped, never replaced), Backspace deletes. Returns 28
+    // for Enter (focus given up), 15 for Tab (focus kept), else 0.
+    int takeKey(int event);
+    // takeKey for each queued event until Enter or Tab, or the queue is empty (then 0).
     int processKeys();
     void draw(IDirectDrawSurface* surface);
 

@@ -6,6 +6,7 @@
 #include "framework/dialog_screen.h"
 #include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
+#include "framework/nav_input.h"
 #include "framework/screen_manager.h"
 #include "framework/surface_utils.h"
 #include "menu/bitmap_font.h"
@@ -14,6 +15,7 @@
 #include "menu/text_field.h"
 #include "profile/player_roster.h"
 #include "profile/save_report.h"
+#include "shell/keyboard_queue.h"
 #include "shell/shell_state.h"
 
 TitleScreen titleScreen;
@@ -116,6 +118,14 @@ void TitleScreen::enter(IDirectDraw* dd, IDirectDrawSurface* back) {
     }
     for (ShownName& shown : shownNames) shown = ShownName{};
     previousButtons = -1;
+
+    // Keys and pads walk the buttons and the eight names (boxes as the artwork draws them);
+    // Play has the focus.
+    focus.clear();
+    focus.addButtons(buttonList);
+    for (int i = 0; i < kPlayers; ++i)
+        focus.addBox(i, kFieldBoxes[i][0] - 5, kFieldBoxes[i][1], kFieldWidth + 5, kFieldHeight);
+    focus.focusButton("Play");
 }
 
 void TitleScreen::leave() {
@@ -140,7 +150,7 @@ void TitleScreen::toggle(const char* buttonName, const char* key, int& on) {
 bool TitleScreen::showPage(const char* file) {
     DialogScreen* page = new DialogScreen;
     page->createLists();
-    page->addImageFile(file, nullptr);
+    page->addImageFile(pictureForDevice(file).c_str(), nullptr);
     page->addDefaultButton();
     page->setPosition(53, 18);
     char result[256] = {};
@@ -203,21 +213,42 @@ bool TitleScreen::startGame() {
     return true;
 }
 
+void TitleScreen::selectAt(int x, int y) {
+    for (int i = 0; i < kPlayers; ++i) {
+        nameFields[i]->click(x, y);
+        if (nameFields[i]->selected) {
+            currentPlayer = i;
+            roster.writeCurrentId(i);
+        }
+    }
+}
+
+void TitleScreen::takeKeys() {
+    for (int event = popKeyEvent(); event != 0; event = popKeyEvent()) {
+        const NavEvent e = takeNavEvent(event);
+        // The pad's B goes back to the game list, as Menu does.
+        if (e.action == NavAction::Back) {
+            FocusRing::click(buttonList, "Menu");
+            continue;
+        }
+        const int name = focus.take(e, buttonList) == FocusRing::Taken::BoxPressed
+                             ? focus.focusedBox()
+                             : -1;
+        // A name pressed is chosen as a click on it chooses it.
+        if (name >= 0 && name < kPlayers)
+            selectAt(kFieldBoxes[name][0] + kFieldWidth / 2, kFieldBoxes[name][1] + kFieldHeight / 2);
+    }
+}
+
 int TitleScreen::update(int) {
     int x = 0, y = 0, buttons = 0;
     mouseCursor.getState(&x, &y, &buttons, nullptr, nullptr);
+    pointerForButtons(&x, &y);
     buttonList->handleMouse(x, y, buttons);
+    takeKeys();
     buttonList->redrawAll();
 
-    if (buttons != previousButtons && (buttons & 1)) {
-        for (int i = 0; i < kPlayers; ++i) {
-            nameFields[i]->click(x, y);
-            if (nameFields[i]->selected) {
-                currentPlayer = i;
-                roster.writeCurrentId(i);
-            }
-        }
-    }
+    if (buttons != previousButtons && (buttons & 1)) selectAt(x, y);
     previousButtons = buttons;
     for (int i = 0; i < kPlayers; ++i) drawName(i);
     nameFields[currentPlayer >= 0 && currentPlayer < kPlayers ? currentPlayer : 0]->setSelected(1);
@@ -262,5 +293,6 @@ void TitleScreen::drawName(int i) {
 
 int TitleScreen::present() {
     if (buttonList) buttonList->redrawAll();
+    focus.draw(::backBuffer, nullptr, true);
     return Screen::present();
 }

@@ -43,6 +43,10 @@ private:
     bool startGame();
     // Writes a switch to the menu folder's options.ini at once.
     void toggle(const char* buttonName, const char* key, int& on);
+    // The keys and pad buttons of the frame, after the mouse step.
+    void takeKeys();
+    // Chooses the name at (x, y), as a click there does: the others are no longer chosen.
+    void selectAt(int x, int y);
     // Draws name field i and queues its box to be restored, as every frame does.
     void drawName(int i);
 

@@ -42,6 +42,8 @@ public:
     virtual void idle(bool presentedSincePoll) = 0;
 
     virtual void messageBox(const char* text, const char* caption, UINT type) = 0;
+    // Shows or hides the system's pointer over the window.
+    virtual void pointerShown(bool) {}
 
     // Called just before another program is started, so that what it reads at its start
     // (the remembered window) is already written.

@@ -1,6 +1,7 @@
 #include "platform/input.h"
 
 #include <atomic>
+#include <cstring>
 
 #include "platform/backend.h"
 #include "platform/display.h"
@@ -9,29 +10,81 @@
 namespace platform {
 namespace {
 
-std::atomic<unsigned char> g_keys[256];
-// Presses of each key not yet reported, so that a press and release between two reads of
-// the keyboard, or a key pressed twice, arrives as often as it was pressed.
-std::atomic<int> g_presses[256];
-// What the last read reported of each key; only the reading (main) thread touches it.
-unsigned char g_reported[256];
-// The table handed to the programs, written by each read.
-unsigned char g_snapshot[256];
+// A table of keys or buttons read once a frame: what is held, and the presses not yet
+// reported, so that a press and release between two reads, or a key pressed twice (or a
+// held key's repeat), arrives as often as it was pressed.
+template <int N>
+struct PressTable {
+    std::atomic<unsigned char> held[N];
+    std::atomic<int> presses[N];
+    // What the last read reported; only the reading (main) thread touches it.
+    unsigned char reported[N];
+    // The table handed to the programs, written by each read.
+    unsigned char snapshot[N];
+
+    void set(int code, bool down) {
+        if (code < 0 || code >= N) return;
+        const unsigned char before = held[code].exchange(down ? 0x80 : 0);
+        if (down && before == 0) presses[code].fetch_add(1);
+    }
+    void repeat(int code) {
+        if (code >= 0 && code < N && held[code].load() != 0) presses[code].fetch_add(1);
+    }
+    void releaseAll() {
+        for (auto& k : held) k.store(0, std::memory_order_relaxed);
+        for (auto& p : presses) p.store(0, std::memory_order_relaxed);
+    }
+    // A key with a press still to report reads down; when the last read already showed it
+    // down, it reads up once first, so that the reader sees a new press.
+    const unsigned char* read() {
+        for (int code = 0; code < N; ++code) {
+            unsigned char state = held[code].load(std::memory_order_relaxed);
+            if (presses[code].load() > 0) {
+                if (reported[code] != 0) {
+                    state = 0;
+                } else {
+                    presses[code].fetch_sub(1);
+                    state = 0x80;
+                }
+            }
+            reported[code] = state;
+            snapshot[code] = state;
+        }
+        return snapshot;
+    }
+};
+
+PressTable<256> g_keys;
+PressTable<kPadButtons> g_pad;
 std::atomic<int> g_buttons{0};
 // Presses not yet reported: a press and release between two reads still shows once.
 std::atomic<int> g_latched{0};
+std::atomic<bool> g_textWanted{false};
 
 }  // namespace
 
 void inputSetKey(int scanCode, bool down) {
-    if (scanCode < 0 || scanCode > 255) return;
-    const unsigned char before = g_keys[scanCode].exchange(down ? 0x80 : 0);
-    if (down && before == 0) g_presses[scanCode].fetch_add(1);
+    g_keys.set(scanCode, down);
+}
+
+void inputRepeatKey(int scanCode) {
+    g_keys.repeat(scanCode);
 }
 
 void inputReleaseAllKeys() {
-    for (auto& k : g_keys) k.store(0, std::memory_order_relaxed);
-    for (auto& p : g_presses) p.store(0, std::memory_order_relaxed);
+    g_keys.releaseAll();
+}
+
+void inputSetPadButton(int button, bool down) {
+    g_pad.set(button, down);
+}
+
+void inputRepeatPadButton(int button) {
+    g_pad.repeat(button);
+}
+
+void inputReleaseAllPadButtons() {
+    g_pad.releaseAll();
 }
 
 void inputSetButton(int bit, bool down) {
@@ -49,22 +102,56 @@ int inputButtons() {
 }
 
 const unsigned char* keyboardState() {
-    // A key with a press still to report reads down; when the last read already showed it
-    // down, it reads up once first, so that the reader sees a new press.
-    for (int code = 0; code < 256; ++code) {
-        unsigned char state = g_keys[code].load(std::memory_order_relaxed);
-        if (g_presses[code].load() > 0) {
-            if (g_reported[code] != 0) {
-                state = 0;
-            } else {
-                g_presses[code].fetch_sub(1);
-                state = 0x80;
+    return g_keys.read();
+}
+
+const unsigned char* padState() {
+    return g_pad.read();
+}
+
+void setTextInputWanted(bool on) {
+    g_textWanted.store(on);
+}
+
+bool textInputWanted() {
+    return g_textWanted.load();
+}
+
+int padButtonOfName(const char* name) {
+    static const char* const kNames[kPadButtons] = {
+        "a",         "b",          "x",           "y",            "back",
+        "guide",     "start",      "leftstick",   "rightstick",   "leftshoulder",
+        "rightshoulder", "dpup",   "dpdown",      "dpleft",       "dpright"};
+    if (name == nullptr) return -1;
+    for (int i = 0; i < kPadButtons; ++i)
+        if (std::strcmp(kNames[i], name) == 0) return i;
+    return -1;
+}
+
+int latin1OfUtf8(const char* text, char* out, int size) {
+    int n = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(text ? text : "");
+    while (*p != 0) {
+        // One code point: its length from the lead byte, then the continuation bytes.
+        unsigned cp = *p;
+        int extra = cp < 0x80 ? 0 : (cp & 0xE0) == 0xC0 ? 1 : (cp & 0xF0) == 0xE0 ? 2
+                                   : (cp & 0xF8) == 0xF0 ? 3 : -1;
+        ++p;
+        if (extra < 0) continue;  // a stray continuation or invalid lead byte
+        if (extra > 0) cp &= 0x3Fu >> extra;
+        bool valid = true;
+        for (int i = 0; i < extra; ++i, ++p) {
+            if ((*p & 0xC0) != 0x80) {
+                valid = false;
+                break;
             }
+            cp = (cp << 6) | (*p & 0x3Fu);
         }
-        g_reported[code] = state;
-        g_snapshot[code] = state;
+        // Control characters and whatever 8 bits cannot hold are dropped, never replaced.
+        const bool printable = (cp >= 0x20 && cp < 0x7F) || (cp >= 0xA0 && cp <= 0xFF);
+        if (valid && printable && n < size) out[n++] = static_cast<char>(cp);
     }
-    return g_snapshot;
+    return n;
 }
 
 void mouseData(int* x, int* y, int* buttons) {

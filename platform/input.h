@@ -1,5 +1,6 @@
-// Keyboard and mouse state kept by the backends and read through qv: the 256-byte
-// DirectInput-style key state and the pointer's buttons, safe to read from any thread.
+// Keyboard, game controller and mouse state kept by the backends and read through qv: the
+// 256-byte DirectInput-style key state, the controllers' buttons (all controllers as one),
+// and the pointer's buttons, safe to write from any thread.
 #pragma once
 
 namespace platform {
@@ -14,7 +15,45 @@ enum : int {
 };
 
 void inputSetKey(int scanCode, bool down);
+// A held key's auto-repeat: one more press to report, while it is still down.
+void inputRepeatKey(int scanCode);
 void inputReleaseAllKeys();
+
+// Controller buttons, numbered as SDL numbers its game controller buttons.
+enum PadButton : int {
+    kPadA = 0,
+    kPadB,
+    kPadX,
+    kPadY,
+    kPadBack,
+    kPadGuide,
+    kPadStart,
+    kPadLeftStick,
+    kPadRightStick,
+    kPadLeftShoulder,
+    kPadRightShoulder,
+    kPadUp,
+    kPadDown,
+    kPadLeft,
+    kPadRight,
+    kPadButtons
+};
+void inputSetPadButton(int button, bool down);
+void inputRepeatPadButton(int button);
+void inputReleaseAllPadButtons();
+// kPadButtons bytes, 0x80 while down; every press shows as a new down in some read, as
+// keyboardState does for keys. Read from one thread.
+const unsigned char* padState();
+// The button of SDL's name for it ("a", "dpup", "leftshoulder" ...), -1 when none.
+int padButtonOfName(const char* name);
+
+// Whether the program has a text field taking typed characters; the backend turns the
+// system's text input (and an on-screen keyboard where there is one) on and off with it.
+void setTextInputWanted(bool on);
+bool textInputWanted();
+// The 8-bit (Latin-1) characters of UTF-8 text, at most size of them, in out; returns how
+// many. Control characters, characters 8 bits cannot hold and invalid bytes are dropped.
+int latin1OfUtf8(const char* text, char* out, int size);
 // bit 0 left, bit 1 right.
 void inputSetButton(int bit, bool down);
 int inputButtons();

@@ -330,6 +330,8 @@ BOOL GetCursorPos(LPPOINT point);
 DWORD GetTickCount();
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+// Shows the pointer over the window while the display count is 0 or more; returns the count.
+int ShowCursor(BOOL show);
 HGDIOBJ GetStockObject(int object);
 int MulDiv(int number, int numerator, int denominator);
 DWORD GetLastError();

@@ -478,6 +478,13 @@ HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
     return name == IDC_ARROW ? reinterpret_cast<HCURSOR>(0x7F00) : nullptr;
 }
 
+int ShowCursor(BOOL show) {
+    static int count = 0;
+    count += show ? 1 : -1;
+    backend().pointerShown(count >= 0);
+    return count;
+}
+
 HGDIOBJ GetStockObject(int object) {
     return object >= 0 && object <= 18 ? reinterpret_cast<HGDIOBJ>(0x1000 + object) : nullptr;
 }

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "platform/display.h"
+#include "platform/input.h"
 #include "qv/builtin_font.h"
 
 namespace {
@@ -205,6 +206,15 @@ char* QVGetKeys() {
     if (!g_keyboardReady) return nullptr;
     // The state is read-only for the programs; the Windows-era signature is not const.
     return reinterpret_cast<char*>(const_cast<unsigned char*>(platform::keyboardState()));
+}
+
+char* QVGetPadButtons() {
+    if (!g_keyboardReady) return nullptr;
+    return reinterpret_cast<char*>(const_cast<unsigned char*>(platform::padState()));
+}
+
+void QVSetTextInput(int on) {
+    platform::setTextInputWanted(on != 0);
 }
 
 void QVFreeDirectInput() {

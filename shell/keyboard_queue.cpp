@@ -9,6 +9,7 @@ constexpr int kLeftShift = 42;
 constexpr int kRightShift = 54;
 
 unsigned char keyHeld[256];
+unsigned char padHeld[32];
 int events[kQueueSize];
 int writePos = 0;
 int readPos = 0;
@@ -29,6 +30,18 @@ void pollKeyboard(const char* keyState) {
             keyHeld[code] = 1;
         } else {
             keyHeld[code] = 0;
+        }
+    }
+}
+
+void pollPad(const char* padState, int count) {
+    if (padState == nullptr) return;
+    for (int button = 0; button < count && button < 32; ++button) {
+        if (isDown(padState, button)) {
+            if (padHeld[button] == 0) pushKeyEvent(kPadEvent | button);
+            padHeld[button] = 1;
+        } else {
+            padHeld[button] = 0;
         }
     }
 }
@@ -55,9 +68,11 @@ void clearKeyEvents() {
 void resetKeyboardQueue() {
     clearKeyEvents();
     std::memset(keyHeld, 0, sizeof(keyHeld));
+    std::memset(padHeld, 0, sizeof(padHeld));
 }
 
 char keyEventToChar(int event) {
+    if ((event & (kPadEvent | kCharEvent)) != 0) return 0;
     const int code = event & 0xFF;
     const bool shift = (event & 0x100) != 0;
     static const char digits[] = "1234567890";

@@ -1,9 +1,19 @@
 // The keyboard event queue: key-down edges of the 256-byte DirectInput key state become
-// events (scan code in bits 0-7, bit 8 set when shift was held) in a 256-entry ring.
+// events (scan code in bits 0-7, bit 8 set when shift was held) in a 256-entry ring. The
+// game controllers' button presses and the characters typed into text fields come through
+// the same ring, marked by a bit of their own, so that everything arrives in one order.
 #pragma once
+
+// A controller button press: the button (platform::PadButton) in bits 0-7.
+constexpr int kPadEvent = 0x200;
+// A typed character (WM_CHAR): its 8-bit code in bits 0-7.
+constexpr int kCharEvent = 0x400;
 
 // keyState: 256 bytes by scan code, high bit set while down; null does nothing.
 void pollKeyboard(const char* keyState);
+// padState: the controllers' buttons by platform::PadButton, high bit set while down; each
+// new press becomes a kPadEvent. Null does nothing.
+void pollPad(const char* padState, int count);
 // Appends one event and returns the slot written. Unread events are overwritten once the
 // ring wraps: more than 256 unread events leave the queue reading as empty or short.
 int pushKeyEvent(int event);

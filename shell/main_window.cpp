@@ -5,9 +5,11 @@
 
 #include "framework/dialog_screen.h"
 #include "framework/mouse_cursor.h"
+#include "framework/nav_input.h"
 #include "framework/screen_manager.h"
 #include "qv/qv.h"
 #include "shell/app_shell.h"
+#include "shell/keyboard_queue.h"
 #include "shell/shell_state.h"
 
 int registerMainWindowClass(HINSTANCE instance) {
@@ -100,9 +102,21 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             if (wParam == SC_KEYMENU) return 0;
             break;
         case WM_MOUSEMOVE:
-            if (appActive == 1)
-                mouseCursor.setPosition(static_cast<int>(LOWORD(lParam)) - mouseOffsetX,
-                                        static_cast<int>(HIWORD(lParam)) - mouseOffsetY);
+            if (appActive == 1) {
+                const int x = static_cast<int>(LOWORD(lParam)) - mouseOffsetX;
+                const int y = static_cast<int>(HIWORD(lParam)) - mouseOffsetY;
+                // The pointer in use again hides the focus (and brings the pointer back).
+                if (x != mouseCursor.x || y != mouseCursor.y) noteInputDevice(InputDevice::Pointer);
+                mouseCursor.setPosition(x, y);
+            }
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            noteInputDevice(InputDevice::Pointer);
+            break;
+        case WM_CHAR:
+            // Typed text reaches the text fields through the keyboard queue, in order.
+            if ((wParam & 0xFF) >= 0x20) pushKeyEvent(kCharEvent | static_cast<int>(wParam & 0xFF));
             break;
         default:
             break;

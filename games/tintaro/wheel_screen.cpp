@@ -7,6 +7,7 @@
 
 #include "framework/dirty_rect_manager.h"
 #include "framework/mouse_cursor.h"
+#include "framework/nav_input.h"
 #include "games/tintaro/wheel_game.h"
 #include "games/tintaro/wheel_solver.h"
 #include "qv/qv.h"
@@ -41,8 +42,11 @@ const Placed kButtons[] = {
 };
 constexpr int kCommandButtons = 5;
 
-// The H key's scan code, and how long a hint shows its arm unless a click comes first.
+// The letter keys' scan codes: H hint, N new game, M menu; and how long a hint shows its
+// arm unless a click comes first.
 constexpr int kHintKey = 35;
+constexpr int kNewGameKey = 49;
+constexpr int kMenuKey = 50;
 constexpr int kHintMs = 2000;
 // The lit arm pulses: a quarter second lit, a quarter second not.
 constexpr int kHintPulseMs = 250;
@@ -115,6 +119,13 @@ void WheelScreen::enter(IDirectDraw* dd, IDirectDrawSurface* back) {
     soundRegistry.addSound(".\\sounds\\Click.wav", "click");
     soundRegistry.addSound(".\\sounds\\Bell.wav", "bell");
 
+    // Keys and pads walk the six arms and the commands; the blue ring's upper arm has the focus.
+    focus.clear();
+    for (int i = kCommandButtons; i < static_cast<int>(sizeof kButtons / sizeof kButtons[0]); ++i)
+        focus.addButton(buttonList->find(kButtons[i].name));
+    for (int i = 0; i < kCommandButtons; ++i) focus.addButton(buttonList->find(kButtons[i].name));
+    focus.focusButton("bluetop");
+
     wheelGame.view = this;
     entered = true;
     wheelGame.newGame();
@@ -149,13 +160,31 @@ int WheelScreen::handleMessage(HWND, UINT message, WPARAM, LPARAM) {
     return 1;
 }
 
+void WheelScreen::takeKeys() {
+    for (int event = popKeyEvent(); event != 0; event = popKeyEvent()) {
+        // The letters press their commands, as the pad's B, Y and Start do.
+        const NavEvent e = takeNavEvent(event);
+        if (event == kHintKey || e.action == NavAction::Hint)
+            hintRequested = true;
+        else if (event == kNewGameKey)
+            FocusRing::click(buttonList, "newgame");
+        else if (event == kMenuKey)
+            FocusRing::click(buttonList, "menu");
+        else if (e.action == NavAction::Back)
+            FocusRing::click(buttonList, "exit");
+        else if (e.action == NavAction::Start)
+            FocusRing::click(buttonList, "help");
+        else
+            focus.take(e, buttonList);
+    }
+}
+
 int WheelScreen::update(int) {
-    // The game takes one key: H asks for a hint.
-    for (int key = popKeyEvent(); key != 0; key = popKeyEvent())
-        if (key == kHintKey) hintRequested = true;
     int x = 0, y = 0, buttons = 0;
     mouseCursor.getState(&x, &y, &buttons, nullptr, nullptr);
+    pointerForButtons(&x, &y);
     buttonList->handleMouse(x, y, buttons);
+    takeKeys();
     buttonList->redrawAll();
     if (wheelGame.step() == 7) return 7;
     if (buttonList->wasClicked("help")) {
@@ -170,6 +199,7 @@ int WheelScreen::update(int) {
 
 int WheelScreen::present() {
     if (buttonList) buttonList->redrawAll();
+    focus.draw(::backBuffer, nullptr, true);
     lastFps = QVGetFPS();
     return Screen::present();
 }
@@ -335,7 +365,7 @@ bool WheelScreen::showHelp(WheelGame& game) {
     helpPage = new DialogScreen;
     helpPage->createLists();
     helpPage->setOwnBackground(0);
-    helpPage->addImageFile("title\\HowToPlay.bmp", "rules");
+    helpPage->addImageFile(pictureForDevice("title\\HowToPlay.bmp").c_str(), "rules");
     helpPage->setPosition(53, 20);
     helpPage->addDefaultButton();
     char result[256] = {};

@@ -55,6 +55,9 @@ private:
     bool entered = false;
     // Set once the game has been saved on its way out, so that closing saves it only once.
     bool saved = false;
+    // The frame's keys and pad buttons, after the mouse step: the focus, and the letters and
+    // pad buttons that press the commands.
+    void takeKeys();
     // Lights the arm of the game's next hinted click.
     void showHint(WheelGame& game);
     // Lit or not by the pulse's phase; over after two seconds.

@@ -129,8 +129,14 @@ public:
                 LPARAM lp = static_cast<LPARAM>((s.a & 0xFF) << 16) | 1;
                 if (!down) lp |= static_cast<LPARAM>(0xC0000000u);
                 postInput(down ? WM_KEYDOWN : WM_KEYUP, vk, lp);
+                // What the key types reaches a text field as the system's text input would.
+                if (down && s.b != 0 && textInputWanted()) postInput(WM_CHAR, s.b, 1);
                 break;
             }
+            case headless::Op::PadDown:
+            case headless::Op::PadUp:
+                inputSetPadButton(s.a, s.op == headless::Op::PadDown);
+                break;
             case headless::Op::Capture:
                 capture(s.text);
                 break;

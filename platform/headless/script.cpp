@@ -4,6 +4,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "platform/input.h"
+
 namespace platform::headless {
 namespace {
 
@@ -63,6 +65,16 @@ bool scanCodeOfChar(char c, int& code, bool& shift) {
            find(row3, 44, false) || find(row3s, 44, true);
 }
 
+char charOfScanCode(int code, bool shift) {
+    for (int c = 0x20; c < 0x7F; ++c) {
+        int at = 0;
+        bool shifted = false;
+        if (scanCodeOfChar(static_cast<char>(c), at, shifted) && at == code && shifted == shift)
+            return static_cast<char>(c);
+    }
+    return 0;
+}
+
 bool parseScript(const std::string& text, std::vector<Step>& steps, ScriptError& error) {
     std::istringstream in(text);
     std::string raw;
@@ -111,9 +123,18 @@ bool parseScript(const std::string& text, std::vector<Step>& steps, ScriptError&
         } else if (w == "key") {
             if (args.size() != 1 || !parseInt(args[0], x) || x < 0 || x > 255)
                 return fail("key CODE (0-255)");
-            steps.push_back({Op::KeyDown, x});
+            steps.push_back({Op::KeyDown, x, charOfScanCode(x, false)});
             steps.push_back({Op::Wait, 1});
             steps.push_back({Op::KeyUp, x});
+        } else if (w == "pad") {
+            const int button = args.size() == 1 ? platform::padButtonOfName(args[0].c_str()) : -1;
+            if (button < 0 || button == platform::kPadGuide || button == platform::kPadLeftStick ||
+                button == platform::kPadRightStick)
+                return fail(
+                    "pad a|b|x|y|back|start|leftshoulder|rightshoulder|dpup|dpdown|dpleft|dpright");
+            steps.push_back({Op::PadDown, button});
+            steps.push_back({Op::Wait, 1});
+            steps.push_back({Op::PadUp, button});
         } else if (w == "type") {
             size_t start = raw.find("type") + 4;
             if (start < raw.size() && (raw[start] == ' ' || raw[start] == '\t')) ++start;
@@ -125,7 +146,7 @@ bool parseScript(const std::string& text, std::vector<Step>& steps, ScriptError&
                 if (!scanCodeOfChar(c, code, shift))
                     return fail(std::string("cannot type character '") + c + "'");
                 if (shift) steps.push_back({Op::KeyDown, 42});
-                steps.push_back({Op::KeyDown, code});
+                steps.push_back({Op::KeyDown, code, static_cast<unsigned char>(c)});
                 steps.push_back({Op::Wait, 1});
                 steps.push_back({Op::KeyUp, code});
                 if (shift) steps.push_back({Op::KeyUp, 42});

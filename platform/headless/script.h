@@ -14,7 +14,9 @@ enum class Op {
     Press,       // a: button bit (0 left, 1 right)
     Release,     // a: button bit
     KeyDown,     // a: DirectInput scan code
-    KeyUp,       // a: scan code
+    KeyUp,       // a: scan code; KeyDown's b: the character it types (0 none)
+    PadDown,     // a: controller button (platform::PadButton)
+    PadUp,       // a: controller button
     Capture,     // text: file
     Activate,    // a: 0 or 1
     Close,
@@ -38,5 +40,7 @@ bool parseScript(const std::string& text, std::vector<Step>& steps, ScriptError&
 // The scan code and shift state that type a character on a US keyboard; false when the
 // character cannot be typed.
 bool scanCodeOfChar(char c, int& scanCode, bool& shift);
+// The character a scan code types on a US keyboard, 0 when none.
+char charOfScanCode(int scanCode, bool shift);
 
 }  // namespace platform::headless

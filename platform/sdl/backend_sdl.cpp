@@ -14,6 +14,8 @@
 #include "platform/display.h"
 #include "platform/faults.h"
 #include "platform/input.h"
+#include "platform/sdl/gamepad_sdl.h"
+#include "platform/sdl/keyboard_sdl.h"
 #include "platform/window_placement.h"
 
 namespace platform {
@@ -24,96 +26,6 @@ constexpr Uint32 kFrameMs = 16;
 constexpr int kPictureW = 800, kPictureH = 600;
 // A window's remembered state is written once its moves and resizes have settled this long.
 constexpr Uint32 kSettleMs = 500;
-
-// DirectInput scan code of an SDL scancode (US keyboard), 0 when none.
-int scanCodeOf(SDL_Scancode sc) {
-    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) {
-        static const unsigned char letters[26] = {30, 48, 46, 32, 18, 33, 34, 35, 23,
-                                                  36, 37, 38, 50, 49, 24, 25, 16, 19,
-                                                  31, 20, 22, 47, 17, 45, 21, 44};
-        return letters[sc - SDL_SCANCODE_A];
-    }
-    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_0) return 2 + (sc - SDL_SCANCODE_1);
-    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F10) return 59 + (sc - SDL_SCANCODE_F1);
-    switch (sc) {
-        case SDL_SCANCODE_ESCAPE:
-            return 1;
-        case SDL_SCANCODE_MINUS:
-            return 12;
-        case SDL_SCANCODE_EQUALS:
-            return 13;
-        case SDL_SCANCODE_BACKSPACE:
-            return 14;
-        case SDL_SCANCODE_TAB:
-            return 15;
-        case SDL_SCANCODE_LEFTBRACKET:
-            return 26;
-        case SDL_SCANCODE_RIGHTBRACKET:
-            return 27;
-        case SDL_SCANCODE_RETURN:
-            return 28;
-        case SDL_SCANCODE_LCTRL:
-            return 29;
-        case SDL_SCANCODE_SEMICOLON:
-            return 39;
-        case SDL_SCANCODE_APOSTROPHE:
-            return 40;
-        case SDL_SCANCODE_GRAVE:
-            return 41;
-        case SDL_SCANCODE_LSHIFT:
-            return 42;
-        case SDL_SCANCODE_BACKSLASH:
-            return 43;
-        case SDL_SCANCODE_COMMA:
-            return 51;
-        case SDL_SCANCODE_PERIOD:
-            return 52;
-        case SDL_SCANCODE_SLASH:
-            return 53;
-        case SDL_SCANCODE_RSHIFT:
-            return 54;
-        case SDL_SCANCODE_KP_MULTIPLY:
-            return 55;
-        case SDL_SCANCODE_LALT:
-            return 56;
-        case SDL_SCANCODE_SPACE:
-            return 57;
-        case SDL_SCANCODE_CAPSLOCK:
-            return 58;
-        case SDL_SCANCODE_F11:
-            return 87;
-        case SDL_SCANCODE_F12:
-            return 88;
-        case SDL_SCANCODE_KP_ENTER:
-            return 0x9C;
-        case SDL_SCANCODE_RCTRL:
-            return 0x9D;
-        case SDL_SCANCODE_RALT:
-            return 0xB8;
-        case SDL_SCANCODE_HOME:
-            return 0xC7;
-        case SDL_SCANCODE_UP:
-            return 0xC8;
-        case SDL_SCANCODE_PAGEUP:
-            return 0xC9;
-        case SDL_SCANCODE_LEFT:
-            return 0xCB;
-        case SDL_SCANCODE_RIGHT:
-            return 0xCD;
-        case SDL_SCANCODE_END:
-            return 0xCF;
-        case SDL_SCANCODE_DOWN:
-            return 0xD0;
-        case SDL_SCANCODE_PAGEDOWN:
-            return 0xD1;
-        case SDL_SCANCODE_INSERT:
-            return 0xD2;
-        case SDL_SCANCODE_DELETE:
-            return 0xD3;
-        default:
-            return 0;
-    }
-}
 
 class SdlBackend final : public Backend {
 public:
@@ -146,6 +58,7 @@ public:
             return false;
         }
         videoReady = true;
+        sdl::gamepadsOpen();
         return true;
     }
 
@@ -351,6 +264,7 @@ public:
     }
 
     void handle(const SDL_Event& e) {
+        if (sdl::gamepadEvent(e)) return;
         switch (e.type) {
             case SDL_QUIT:
                 if (!closeRequested) postInput(WM_CLOSE, 0, 0);
@@ -432,22 +346,12 @@ public:
                 break;
             }
             case SDL_KEYDOWN:
-            case SDL_KEYUP: {
-                const bool down = e.type == SDL_KEYDOWN;
-                if (windowKey(e.key)) break;
-                int code = scanCodeOf(e.key.keysym.scancode);
-                if (code == 0) break;
-                if (!e.key.repeat) inputSetKey(code, down);
-                const unsigned vk = virtualKeyOfScanCode(code);
-                const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
-                LPARAM lp = static_cast<LPARAM>((code & 0xFF) << 16) | 1;
-                if (e.key.repeat) lp |= 1 << 30;
-                if (!down) lp |= static_cast<LPARAM>(0xC0000000u);
-                UINT msg =
-                    alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-                postInput(msg, vk, lp);
+            case SDL_KEYUP:
+                if (!windowKey(e.key)) sdl::keyboardEvent(e.key);
                 break;
-            }
+            case SDL_TEXTINPUT:
+                sdl::textInputEvent(e.text);
+                break;
             default:
                 break;
         }
@@ -457,6 +361,8 @@ public:
         if (!videoReady) return;
         SDL_Event e;
         while (SDL_PollEvent(&e)) handle(e);
+        sdl::gamepadsTick(SDL_GetTicks());
+        sdl::followTextInputWanted();
         if (stateDirty && SDL_TICKS_PASSED(SDL_GetTicks(), stateChangedAt + kSettleMs)) saveState();
     }
 
@@ -469,6 +375,10 @@ public:
         // A program that presents nothing (inactive, or waiting in a loop) waits briefly
         // for input instead of spinning a core.
         if (!windowHasFocus() || !presentedSincePoll) SDL_WaitEventTimeout(nullptr, 10);
+    }
+
+    void pointerShown(bool shown) override {
+        if (videoReady) SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
     }
 
     void messageBox(const char* text, const char* caption, UINT) override {
@@ -507,6 +417,7 @@ void backendFinish(int) {
     SdlBackend& b = self();
     if (b.window) b.windowDestroy();  // remembers the window as it was left
     displayClose();
+    sdl::gamepadsClose();
     if (b.videoReady) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     b.videoReady = false;
 }

@@ -20,8 +20,13 @@ namespace {
 
 constexpr int kPageX = 53, kPageY = 18;
 constexpr int kShift = 0x100;
-constexpr int kA = 30, kB = 48, kC = 46, kX = 45, kSpace = 57, kTwo = 3;
-constexpr int kTab = 15, kEnter = 28, kBackspace = 14;
+constexpr int kSpace = 57, kTwo = 3;
+constexpr int kTab = 15, kEnter = 28, kBackspace = 14, kDown = 0xD0;
+
+// A typed character, as the system's text input delivers it.
+constexpr int ch(char c) {
+    return kCharEvent | static_cast<unsigned char>(c);
+}
 
 class PlayersTest : public ::testing::Test {
 protected:
@@ -75,8 +80,10 @@ protected:
     static void clickRemove(PlayersDialog& d) { clickButton(d, 360, 471); }
     static void clickBack(PlayersDialog& d) { clickButton(d, 608, 489); }
     static void clickYesNo(PlayersDialog& d) { clickButton(d, 37, 486); }
+    // One frame's keys, taken as the page's loop takes them, then the frame's input step.
     static void type(PlayersDialog& d, std::initializer_list<int> keys) {
         for (int k : keys) pushKeyEvent(k);
+        for (int e = popKeyEvent(); e != 0; e = popKeyEvent()) d.takeKey(e);
         d.handleInput(0, 0, 0);
     }
     static int focusedField(const PlayersDialog& d) {
@@ -122,21 +129,35 @@ TEST_F(PlayersTest, OpensOnTheProfileWithTheCaretInTheNameField) {
 TEST_F(PlayersTest, TypingTabAndEnterMoveTheFocusAround) {
     PlayersDialog d;
     open(d);
-    // Keys after the Tab in the same frame are dropped.
-    type(d, {kX, kTab, kA});
+    // Keys after the Tab in the same frame are dropped. A key that types comes with its
+    // character: Space types a space and presses nothing.
+    type(d, {ch('x'), kTab, ch('a')});
     EXPECT_STREQ(d.fields[0]->getText(), "Carlax");
     EXPECT_EQ(focusedField(d), 1);
     EXPECT_STREQ(d.fields[1]->getText(), "1 Road");
 
-    type(d, {kSpace, kTwo + kShift, kEnter});
+    type(d, {kSpace, ch(' '), kTwo + kShift, ch('@'), kEnter});
     EXPECT_STREQ(d.fields[1]->getText(), "1 Road @");
     EXPECT_EQ(focusedField(d), 2);
 
     type(d, {kBackspace, kTab});
     EXPECT_STREQ(d.fields[2]->getText(), "c@x.or");
     EXPECT_EQ(focusedField(d), 0);
-    type(d, {kB});
+    type(d, {ch('b'), kTab + kShift});
     EXPECT_STREQ(d.fields[0]->getText(), "Carlaxb");
+    EXPECT_EQ(focusedField(d), 2);
+
+    // Down leaves the fields for the buttons, where typing types nothing; Enter in the last
+    // field saves.
+    type(d, {kDown, ch('q')});
+    EXPECT_EQ(focusedField(d), -1);
+    EXPECT_NE(d.focus.focusedButton(), nullptr);
+    EXPECT_STREQ(d.fields[2]->getText(), "c@x.or");
+    d.focus.focusBox(2);
+    type(d, {kEnter});
+    EXPECT_EQ(d.closed, 1);
+    EXPECT_STREQ(d.result(), "play");
+    EXPECT_STREQ(roster.profiles[2].name, "Carlaxb");
 }
 
 TEST_F(PlayersTest, ANewLeftPressFocusesTheFieldUnderIt) {
@@ -145,9 +166,8 @@ TEST_F(PlayersTest, ANewLeftPressFocusesTheFieldUnderIt) {
     d.handleInput(0, 0, 0);
     d.handleInput(76, 345, 1);
     EXPECT_EQ(focusedField(d), 1);
-    // Holding the button does not click again.
-    d.fields[1]->setFocus(0);
-    d.fields[2]->setFocus(1);
+    // Holding the button does not click again: the focus the keys moved on stays.
+    d.focus.focusBox(2);
     d.handleInput(76, 280, 1);
     EXPECT_EQ(focusedField(d), 2);
     // A press outside all three fields focuses the name field.
@@ -162,11 +182,10 @@ TEST_F(PlayersTest, ANewLeftPressFocusesTheFieldUnderIt) {
 TEST_F(PlayersTest, EnterStoresTheEditsAndTheSendChoice) {
     PlayersDialog d;
     open(d);
-    for (int i = 0; i < 10; ++i) pushKeyEvent(kBackspace);
-    d.handleInput(0, 0, 0);
+    type(d, {kBackspace, kBackspace, kBackspace, kBackspace, kBackspace, kBackspace});
     EXPECT_STREQ(d.fields[0]->getText(), "");
     d.handleInput(76, 345, 1);
-    type(d, {kC});
+    type(d, {ch('c')});
     clickYesNo(d);
     EXPECT_EQ(d.sendChoice, 0);
     EXPECT_EQ(d.closed, 0);
@@ -183,7 +202,7 @@ TEST_F(PlayersTest, EnterStoresTheEditsAndTheSendChoice) {
 TEST_F(PlayersTest, BackDropsTheEdits) {
     PlayersDialog d;
     open(d);
-    type(d, {kA, kB});
+    type(d, {ch('a'), ch('b')});
     clickBack(d);
     EXPECT_EQ(d.closed, 1);
     EXPECT_STREQ(d.result(), "back");
@@ -194,7 +213,7 @@ TEST_F(PlayersTest, BackDropsTheEdits) {
 TEST_F(PlayersTest, RemoveResetsTheCurrentProfileInTheFile) {
     PlayersDialog d;
     open(d);
-    type(d, {kA, kB});
+    type(d, {ch('a'), ch('b')});
     clickRemove(d);
     EXPECT_EQ(d.closed, 1);
     EXPECT_STREQ(d.result(), "remove");
