@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstring>
+#include <deque>
+#include <mutex>
 
 #include "platform/backend.h"
 #include "platform/display.h"
@@ -55,7 +57,16 @@ struct PressTable {
 };
 
 PressTable<256> g_keys;
-PressTable<kPadButtons> g_pad;
+std::atomic<bool> g_padHeld[kPadButtons];
+// The controllers' presses in the order they came, for a reader that wants each one.
+std::mutex g_padMutex;
+std::deque<int> g_padPresses;
+constexpr size_t kMaxPadPresses = 256;
+
+void notePadPress(int button) {
+    std::lock_guard lock(g_padMutex);
+    if (g_padPresses.size() < kMaxPadPresses) g_padPresses.push_back(button);
+}
 std::atomic<int> g_buttons{0};
 // Presses not yet reported: a press and release between two reads still shows once.
 std::atomic<int> g_latched{0};
@@ -76,15 +87,27 @@ void inputReleaseAllKeys() {
 }
 
 void inputSetPadButton(int button, bool down) {
-    g_pad.set(button, down);
+    if (button < 0 || button >= kPadButtons) return;
+    const bool wasDown = g_padHeld[button].exchange(down);
+    if (down && !wasDown) notePadPress(button);
 }
 
 void inputRepeatPadButton(int button) {
-    g_pad.repeat(button);
+    if (button >= 0 && button < kPadButtons && g_padHeld[button].load()) notePadPress(button);
 }
 
 void inputReleaseAllPadButtons() {
-    g_pad.releaseAll();
+    for (auto& held : g_padHeld) held.store(false);
+    std::lock_guard lock(g_padMutex);
+    g_padPresses.clear();
+}
+
+int padTakePress() {
+    std::lock_guard lock(g_padMutex);
+    if (g_padPresses.empty()) return -1;
+    const int button = g_padPresses.front();
+    g_padPresses.pop_front();
+    return button;
 }
 
 void inputSetButton(int bit, bool down) {
@@ -103,10 +126,6 @@ int inputButtons() {
 
 const unsigned char* keyboardState() {
     return g_keys.read();
-}
-
-const unsigned char* padState() {
-    return g_pad.read();
 }
 
 void setTextInputWanted(bool on) {

@@ -41,9 +41,9 @@ enum PadButton : int {
 void inputSetPadButton(int button, bool down);
 void inputRepeatPadButton(int button);
 void inputReleaseAllPadButtons();
-// kPadButtons bytes, 0x80 while down; every press shows as a new down in some read, as
-// keyboardState does for keys. Read from one thread.
-const unsigned char* padState();
+// The oldest controller press not yet taken (a repeat counts as a press), -1 when none:
+// every press arrives once, in order, even the same button twice between two reads.
+int padTakePress();
 // The button of SDL's name for it ("a", "dpup", "leftshoulder" ...), -1 when none.
 int padButtonOfName(const char* name);
 

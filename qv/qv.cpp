@@ -208,9 +208,8 @@ char* QVGetKeys() {
     return reinterpret_cast<char*>(const_cast<unsigned char*>(platform::keyboardState()));
 }
 
-char* QVGetPadButtons() {
-    if (!g_keyboardReady) return nullptr;
-    return reinterpret_cast<char*>(const_cast<unsigned char*>(platform::padState()));
+int QVGetPadPress() {
+    return g_keyboardReady ? platform::padTakePress() : -1;
 }
 
 void QVSetTextInput(int on) {

@@ -47,9 +47,9 @@ void QVGetMouseData(int* x, int* y, int* buttons);
 int QVInitKeyboard();
 // 256 bytes by DirectInput scan code, high bit set while down; null if unavailable.
 char* QVGetKeys();
-// The game controllers' buttons, all controllers as one: platform::kPadButtons bytes in
-// platform::PadButton order, high bit set while down; null before QVInitKeyboard.
-char* QVGetPadButtons();
+// The oldest game controller press not yet read (platform::PadButton), -1 when none or
+// before QVInitKeyboard.
+int QVGetPadPress();
 // On while a text field takes typed characters (WM_CHAR): the system's text input, and an
 // on-screen keyboard where the system has one, follow it.
 void QVSetTextInput(int on);

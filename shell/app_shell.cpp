@@ -12,7 +12,6 @@
 #include "framework/screen_manager.h"
 #include "framework/surface_utils.h"
 #include "platform/ddraw.h"
-#include "platform/input.h"
 #include "qv/qv.h"
 #include "shell/keyboard_queue.h"
 #include "shell/main_window.h"
@@ -206,7 +205,7 @@ int shellWinMain(HINSTANCE instance, const char* commandText, const Program& pro
 int pumpMessages() {
     MSG msg;
     // A controller posts no message: its buttons are read on every pump.
-    pollPad(QVGetPadButtons(), platform::kPadButtons);
+    pollPad();
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         pollKeyboard(QVGetKeys());
         if (msg.message == WM_QUIT) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "qv/qv.h"
+
 namespace {
 
 constexpr int kQueueSize = 256;
@@ -9,7 +11,6 @@ constexpr int kLeftShift = 42;
 constexpr int kRightShift = 54;
 
 unsigned char keyHeld[256];
-unsigned char padHeld[32];
 int events[kQueueSize];
 int writePos = 0;
 int readPos = 0;
@@ -34,16 +35,9 @@ void pollKeyboard(const char* keyState) {
     }
 }
 
-void pollPad(const char* padState, int count) {
-    if (padState == nullptr) return;
-    for (int button = 0; button < count && button < 32; ++button) {
-        if (isDown(padState, button)) {
-            if (padHeld[button] == 0) pushKeyEvent(kPadEvent | button);
-            padHeld[button] = 1;
-        } else {
-            padHeld[button] = 0;
-        }
-    }
+void pollPad() {
+    for (int button = QVGetPadPress(); button >= 0; button = QVGetPadPress())
+        pushKeyEvent(kPadEvent | (button & 0xFF));
 }
 
 int pushKeyEvent(int event) {
@@ -68,7 +62,6 @@ void clearKeyEvents() {
 void resetKeyboardQueue() {
     clearKeyEvents();
     std::memset(keyHeld, 0, sizeof(keyHeld));
-    std::memset(padHeld, 0, sizeof(padHeld));
 }
 
 char keyEventToChar(int event) {

@@ -11,9 +11,8 @@ constexpr int kCharEvent = 0x400;
 
 // keyState: 256 bytes by scan code, high bit set while down; null does nothing.
 void pollKeyboard(const char* keyState);
-// padState: the controllers' buttons by platform::PadButton, high bit set while down; each
-// new press becomes a kPadEvent. Null does nothing.
-void pollPad(const char* padState, int count);
+// Queues the game controllers' presses read from the display and input library, in order.
+void pollPad();
 // Appends one event and returns the slot written. Unread events are overwritten once the
 // ring wraps: more than 256 unread events leave the queue reading as empty or short.
 int pushKeyEvent(int event);

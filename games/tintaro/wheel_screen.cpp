@@ -403,8 +403,10 @@ void WheelScreen::showHint(WheelGame& game) {
         break;
     }
     if (hintArm == nullptr) return;
-    // The arm shows its highlighted look, whether or not the pointer is on it.
+    // The arm shows its highlighted look, whether or not the pointer is on it, and takes the
+    // focus: Enter or the pad's A follows the hint.
     hintArm->setFrameOffset(1);
+    focus.focusButton(hintArm->name);
     hintStart = getTimerClockMs();
 }
 
