@@ -447,4 +447,97 @@ TEST(GatefoldTitle, LongNamesInTheHallOfFameStopBeforeTheirScores) {
     EXPECT_GT(differing(shots[0], 0, 0, shots[1], 0, 0, 53 + 56, rowsTop, 190, rowsHeight), 1000);
 }
 
+// The menu without a mouse, once with keys and once with a pad: from the list to Tintaro's
+// title screen, Player2 chosen, a name typed on the players page (the pad through the page's
+// own keyboard) and saved, How to Play, Credits and High Scores opened and closed, Play; then
+// started again by the game and back to the list. Every step is seen in the capture: the focus
+// glow around what has it, the page open or closed.
+TEST(GatefoldTitle, TheMenuPlaysWithKeysAloneAndWithAPadAlone) {
+    for (const bool pad : {false, true}) {
+        const char* what = pad ? "pad" : "keys";
+        auto press = [pad](int key, const char* button) {
+            return (pad ? "pad " + std::string(button) : "key " + std::to_string(key)) +
+                   "\nwait 3\n";
+        };
+        const std::string left = press(203, "dpleft"), right = press(205, "dpright");
+        const std::string up = press(200, "dpup"), down = press(208, "dpdown");
+        const std::string enter = press(28, "a"), back = press(1, "b");
+        std::string name;
+        if (pad) {
+            // Seven deletes, then K (Shift on "k"), i, m on the page's keyboard, from "q".
+            for (int i = 0; i < 7; ++i) name += press(0, "b");
+            name += down;
+            for (int i = 0; i < 7; ++i) name += right;
+            name += press(0, "x") + enter + press(0, "x") + up + enter + down + down + left +
+                    enter + press(0, "start");
+        } else {
+            for (int i = 0; i < 7; ++i) name += press(14, "");
+            name += "type Kim\nwait 2\n" + enter + enter + enter;
+        }
+        MenuFolder menu(true);
+        auto run = menu.run("wait 5\n" + right + "capture list.bmp\n" + enter +
+                            "wait 3\ncapture title.bmp\n" + left + down +
+                            "capture player2.bmp\n" + enter + up + enter + "capture players.bmp\n" +
+                            name + "wait 3\ncapture saved.bmp\n" + left + enter +
+                            "capture howto.bmp\n" + back + down + down + enter +
+                            "capture credits.bmp\n" + back + up + enter + "capture hall.bmp\n" +
+                            back + "capture closed.bmp\n" + right + right + right + up +
+                            "capture play.bmp\n" + enter + "wait 5\ncapture late.bmp\n");
+        EXPECT_EQ(run.exitStatus, 0) << what;
+        auto shot = [&run](const char* file) {
+            return testsupport::readBmp24(run.captureDir + "/" + file);
+        };
+        auto picture = [](const std::string& file) {
+            return testsupport::readBmp24(kStage + "/" + file);
+        };
+        const auto slot = picture("GameButton.bmp"), playButton = picture("Tintaro/PlayButton.bmp");
+        EXPECT_TRUE(testsupport::glowAround(shot("list.bmp"), slotX(1), slotY(1), slot.width / 3,
+                                            slot.height))
+            << what;
+        EXPECT_TRUE(testsupport::glowAround(shot("title.bmp"), 636, 296, playButton.width / 2,
+                                            playButton.height))
+            << what;
+        EXPECT_TRUE(testsupport::glowAround(shot("player2.bmp"), 403, 378, 155, 30)) << what;
+
+        // The players page with the focus in the name box, then closed by saving.
+        const auto page = picture(pad ? "PlayerInfoPad.bmp" : "PlayerInfo.bmp");
+        const auto players = shot("players.bmp"), saved = shot("saved.bmp");
+        ASSERT_TRUE(page.ok() && players.ok() && saved.ok()) << what;
+        EXPECT_GT(shownAt(players, page, 53, 18), 0.8) << what;
+        EXPECT_TRUE(testsupport::glowAround(players, 59, 268, 596, 30)) << what;
+        EXPECT_LT(shownAt(saved, page, 53, 18), 0.5) << what;
+        const std::string options = readFile(menu.dir.path() / "options.ini");
+        EXPECT_NE(options.find("[Player2]\nname=Kim\n"), std::string::npos) << what << options;
+        EXPECT_NE(options.find("playerid=1"), std::string::npos) << what << options;
+
+        // Each page open over the title screen, then closed again.
+        const auto howTo = picture(pad ? "Tintaro/title/HowToPlayPad.bmp" : "Tintaro/title/HowToPlay.bmp");
+        const auto credits = picture("Tintaro/title/Credits.bmp");
+        const auto hall = picture("HallOfFameScreen.bmp"), hallBack = picture("backbutton.bmp");
+        EXPECT_GT(shownAt(shot("howto.bmp"), howTo, 53, 18), 0.95) << what;
+        EXPECT_GT(shownAt(shot("credits.bmp"), credits, 53, 18), 0.95) << what;
+        const auto hallShot = shot("hall.bmp");
+        EXPECT_GT(shownAt(hallShot, hall, 53, 18), 0.8) << what;
+        EXPECT_TRUE(testsupport::glowAround(hallShot, 53 + 595, 18 + 220, hallBack.width / 2,
+                                            hallBack.height))
+            << what;
+        EXPECT_LT(shownAt(shot("closed.bmp"), hall, 53, 18), 0.5) << what;
+        EXPECT_TRUE(testsupport::glowAround(shot("play.bmp"), 636, 296, playButton.width / 2,
+                                            playButton.height))
+            << what;
+        // Play started the game and ended the menu.
+        ASSERT_EQ(launches(run).size(), 1u) << what;
+        EXPECT_NE(launches(run)[0].find("Tintaro"), std::string::npos) << what;
+        EXPECT_FALSE(fs::exists(run.captureDir + "/late.bmp")) << what;
+
+        // Started again by the game: its title screen, and back (Menu, or the pad's B) to the list.
+        const std::string toList = pad ? back : right + down + enter;
+        auto again = menu.run("wait 5\n" + toList + "wait 3\ncapture list.bmp\n", {"--", "Tintaro"});
+        EXPECT_EQ(again.exitStatus, 0) << what;
+        const auto list = testsupport::readBmp24(again.captureDir + "/list.bmp");
+        EXPECT_GT(shownAt(list, picture("Tintaro/GatefoldButton.bmp"), slotX(1), slotY(1)), 0.95)
+            << what;
+    }
+}
+
 }  // namespace

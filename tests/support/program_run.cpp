@@ -1,5 +1,7 @@
 #include "support/program_run.h"
 
+#include <algorithm>
+
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,6 +87,33 @@ Picture readBmp24(const std::string& path) {
         }
     }
     return pic;
+}
+
+GlowBox focusGlow(const Picture& shot) {
+    GlowBox box;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            int r, g, b;
+            shot.pixel(x, y, r, g, b);
+            // The glow's gold as a 16-bit display shows it.
+            if (r < 247 || g < 178 || g > 194 || b > 34) continue;
+            if (box.pixels++ == 0) {
+                box.left = box.right = x;
+                box.top = box.bottom = y;
+            }
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.top = std::min(box.top, y);
+            box.bottom = std::max(box.bottom, y);
+        }
+    return box;
+}
+
+bool glowAround(const Picture& shot, int x, int y, int w, int h) {
+    const GlowBox g = focusGlow(shot);
+    constexpr int kReach = 6;
+    return g.pixels >= 100 && g.left >= x - kReach && g.top >= y - kReach &&
+           g.right < x + w + kReach && g.bottom < y + h + kReach;
 }
 
 }  // namespace testsupport

@@ -39,4 +39,14 @@ struct Picture {
 // Reads a 24-bit BMP as the headless capture writes it.
 Picture readBmp24(const std::string& path);
 
+// Where the keys' and pads' focus glow shows in a capture: the box around its gold pixels.
+struct GlowBox {
+    int pixels = 0;
+    int left = 0, top = 0, right = -1, bottom = -1;  // inclusive
+};
+GlowBox focusGlow(const Picture& shot);
+// True when the capture shows the glow, and only around the box (x, y, w, h): all of it
+// within a few pixels of the box, and enough of it to be seen.
+bool glowAround(const Picture& shot, int x, int y, int w, int h);
+
 }  // namespace testsupport

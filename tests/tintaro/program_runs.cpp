@@ -998,4 +998,88 @@ TEST(TintaroProgram, ClicksOfThePlayersOwnBetweenHintsEachLengthenTheWayByOneAtM
     EXPECT_LE(walk.hinted, planned + walk.own);
 }
 
+// Share of a page's opaque pixels the capture shows where the page is drawn.
+double pageShown(const testsupport::Picture& shot, const testsupport::Picture& page, int x, int y) {
+    int shown = 0, opaque = 0;
+    for (int py = 0; py < page.height; py += 3)
+        for (int px = 0; px < page.width; px += 3) {
+            if (pureBlue(page, px, py)) continue;
+            ++opaque;
+            int r, g, b, pr, pg, pb;
+            page.pixel(px, py, pr, pg, pb);
+            shot.pixel(x + px, y + py, r, g, b);
+            shown += (r >> 3) == (pr >> 3) && (g >> 2) == (pg >> 2) && (b >> 3) == (pb >> 3);
+        }
+    return opaque ? static_cast<double>(shown) / opaque : 0.0;
+}
+
+// The whole game without a mouse, once with keys and once with a pad: the focus shows on the
+// blue ring's upper arm, pressing it turns the ring, the hint lights an arm and gives it the
+// focus, pressing follows it, the help page (the pad's own when a pad is in use) opens and
+// closes, and leaving saves both moves.
+TEST(TintaroProgram, TheGamePlaysWithKeysAloneAndWithAPadAlone) {
+    for (const bool pad : {false, true}) {
+        const char* what = pad ? "pad" : "keys";
+        auto press = [pad](int key, const char* button) {
+            return (pad ? "pad " + std::string(button) : "key " + std::to_string(key)) +
+                   "\nwait 3\n";
+        };
+        testsupport::TempDir dir;
+        copyGame(dir);
+        // To Help from the hinted arm: down to the command row, then right along it. The
+        // pad opens it with Start.
+        const std::string toHelp =
+            pad ? press(0, "start")
+                : press(208, "") + press(205, "") + press(205, "") + press(205, "") +
+                      press(28, "");
+        const std::string script = "wait 5\n" + press(205, "dpright") + "capture shown.bmp\n" +
+                                   press(28, "a") + "capture turned.bmp\n" + press(35, "y") +
+                                   "capture hint.bmp\n" + press(28, "a") +
+                                   "capture followed.bmp\n" + toHelp + "capture help.bmp\n" +
+                                   press(1, "b") + "capture closed.bmp\n" + press(1, "b") +
+                                   "wait 5\ncapture late.bmp\n";
+        auto run = testsupport::runHeadless(kProgram, dir.str(), script, {}, dir.str());
+        ASSERT_EQ(run.exitStatus, 0) << what;
+        auto shot = [&run](const char* name) {
+            return testsupport::readBmp24(run.captureDir + "/" + name);
+        };
+        const auto shown = shot("shown.bmp"), turned = shot("turned.bmp"), hint = shot("hint.bmp");
+        const auto followed = shot("followed.bmp"), help = shot("help.bmp");
+        const auto closed = shot("closed.bmp");
+        ASSERT_TRUE(shown.ok() && turned.ok() && hint.ok() && followed.ok() && help.ok() &&
+                    closed.ok())
+            << what;
+        const auto bluetop = testsupport::readBmp24(kGame + "/bluetop.bmp");
+        EXPECT_TRUE(testsupport::glowAround(shown, 272, 161, bluetop.width / 2, bluetop.height))
+            << what;
+        EXPECT_EQ(boardOf(shown), startBoard()) << what;
+        EXPECT_EQ(boardOf(turned), boardAfter({{0, 0}})) << what;
+
+        const std::vector<int> lit = litArms(hint);
+        ASSERT_EQ(lit.size(), 1u) << what;
+        const ArmPlace& hinted = kArms[lit[0]];
+        const auto arm = testsupport::readBmp24(kGame + "/" + hinted.file);
+        EXPECT_TRUE(testsupport::glowAround(hint, hinted.x, hinted.y, arm.width / 2, arm.height))
+            << what << ": the lit arm has the focus";
+        const std::string after = boardAfter({{0, 0}, {hinted.ring, hinted.direction}});
+        EXPECT_EQ(boardOf(followed), after) << what;
+
+        const auto page = testsupport::readBmp24(kGame + (pad ? "/title/HowToPlayPad.bmp"
+                                                              : "/title/HowToPlay.bmp"));
+        ASSERT_TRUE(page.ok()) << what;
+        EXPECT_GT(pageShown(help, page, 53, 20), 0.99) << what;
+        EXPECT_LT(pageShown(closed, page, 53, 20), 0.5) << what;
+        EXPECT_EQ(boardOf(closed), after) << what;
+
+        // Esc, or the pad's B (Exit), ended the game and saved both moves.
+        EXPECT_FALSE(fs::exists(run.captureDir + "/late.bmp")) << what;
+        const std::string moves = readFile(dir.path() / "moves.dat");
+        ASSERT_GE(moves.size(), 20u) << what;
+        EXPECT_EQ(int32At(moves, 0), 2) << what;
+        EXPECT_EQ(int32At(moves, 4), 0) << what;
+        EXPECT_EQ(int32At(moves, 12), hinted.ring) << what;
+        EXPECT_EQ(int32At(moves, 16), hinted.direction) << what;
+    }
+}
+
 }  // namespace
