@@ -106,6 +106,13 @@ double Canvas::text(const std::string& markup, const std::string& font, double x
     return h;
 }
 
+void Canvas::measureText(const std::string& markup, const std::string& font, double width, int* w,
+                         int* h) const {
+    PangoLayout* layout = makeLayout(cr_, markup, font, width, 0);
+    pango_layout_get_pixel_size(layout, w, h);
+    g_object_unref(layout);
+}
+
 double Canvas::outlinedText(const std::string& markup, const std::string& font, double x,
                             double y, double width, int align, Rgb colour, Rgb outline,
                             double outlineWidth) {

@@ -43,6 +43,9 @@ public:
     // width of 0 means no wrapping). Returns the height of the laid-out text.
     double text(const std::string& markup, const std::string& font, double x, double y,
                 double width, int align, Rgb colour, double alpha = 1.0);
+    // The width and height of text as text() lays it out.
+    void measureText(const std::string& markup, const std::string& font, double width, int* w,
+                     int* h) const;
     // Text with a soft dark outline, for lettering on pictures.
     double outlinedText(const std::string& markup, const std::string& font, double x,
                         double y, double width, int align, Rgb colour, Rgb outline,

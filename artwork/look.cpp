@@ -1,6 +1,8 @@
 #include "look.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace art {
 
@@ -159,6 +161,159 @@ void drawShadow(Canvas& c, double x, double y, double w, double h, double r) {
         cairo_fill(cr);
     }
     cairo_restore(cr);
+}
+
+// A glossy round button body centred at (cx, cy).
+void drawRoundBody(Canvas& c, double cx, double cy, double r, Rgb colour, bool lit) {
+    cairo_t* cr = c.cr();
+    const Rgb base = lit ? lighter(colour, 0.25) : colour;
+    cairo_save(cr);
+    cairo_new_path(cr);
+    cairo_arc(cr, cx + 0.8, cy + 1.6, r, 0, 2 * M_PI);
+    cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.35);
+    cairo_fill(cr);
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    fillGlossyBody(c, cy - r, cy + r, base, lit);
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy - r * 0.45);
+    cairo_scale(cr, r * 0.70, r * 0.40);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(cr);
+    cairo_set_source_rgba(cr, 1, 1, 1, lit ? 0.42 : 0.30);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
+namespace {
+
+// The pad's face buttons in their usual colours.
+Rgb faceColour(PadControl control) {
+    switch (control) {
+        case PadControl::A:
+            return {0.250, 0.640, 0.300};
+        case PadControl::B:
+            return {0.850, 0.250, 0.230};
+        case PadControl::X:
+            return {0.200, 0.420, 0.900};
+        default:
+            return {0.960, 0.730, 0.100};
+    }
+}
+
+// The pad's body colour, for the d-pad and the Start button.
+constexpr Rgb kPadSlate{0.330, 0.370, 0.470};
+
+// A Pango font name of the family at `points`, never below the smallest lettering the
+// pictures use anywhere.
+std::string fontAt(const char* family, double points) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%s %.1f", family, std::max(9.5, points));
+    return name;
+}
+
+// White lettering with a dark edge, centred in the box (x, cy) of width w.
+void centredLetters(Canvas& c, const std::string& text, const std::string& font, double x,
+                    double cy, double w, Rgb base) {
+    int tw = 0, th = 0;
+    c.measureText(text, font, 0, &tw, &th);
+    c.outlinedText(text, font, x, cy - th * 0.5, w, 1, {1, 1, 1}, darker(base, 0.55), 0.9);
+}
+
+}  // namespace
+
+double drawPadControl(Canvas& c, PadControl control, double x, double cy, double size, bool draw) {
+    cairo_t* cr = c.cr();
+    const std::string font = fontAt("DejaVu Sans Bold", size * 0.5);
+    switch (control) {
+        case PadControl::DPad: {
+            if (!draw) return size;
+            const double cx = x + size / 2, a = size * 0.5, b = size * 0.19;
+            auto cross = [&](double dx, double dy) {
+                cairo_new_path(cr);
+                cairo_move_to(cr, cx - b + dx, cy - a + dy);
+                cairo_line_to(cr, cx + b + dx, cy - a + dy);
+                cairo_line_to(cr, cx + b + dx, cy - b + dy);
+                cairo_line_to(cr, cx + a + dx, cy - b + dy);
+                cairo_line_to(cr, cx + a + dx, cy + b + dy);
+                cairo_line_to(cr, cx + b + dx, cy + b + dy);
+                cairo_line_to(cr, cx + b + dx, cy + a + dy);
+                cairo_line_to(cr, cx - b + dx, cy + a + dy);
+                cairo_line_to(cr, cx - b + dx, cy + b + dy);
+                cairo_line_to(cr, cx - a + dx, cy + b + dy);
+                cairo_line_to(cr, cx - a + dx, cy - b + dy);
+                cairo_line_to(cr, cx - b + dx, cy - b + dy);
+                cairo_close_path(cr);
+            };
+            cairo_save(cr);
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+            cross(0.8, 1.6);
+            cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.35);
+            cairo_fill(cr);
+            cross(0, 0);
+            fillGlossyBody(c, cy - a, cy + a, kPadSlate, false);
+            // A small white arrowhead near the end of each arm.
+            const double t = b * 0.9, at = a - b * 0.2, base = at - t * 1.1;
+            for (int k = 0; k < 4; ++k) {
+                const double ux = k == 0 ? 1 : k == 1 ? -1 : 0, uy = k == 2 ? 1 : k == 3 ? -1 : 0;
+                cairo_move_to(cr, cx + ux * at, cy + uy * at);
+                cairo_line_to(cr, cx + ux * base - uy * t, cy + uy * base + ux * t);
+                cairo_line_to(cr, cx + ux * base + uy * t, cy + uy * base - ux * t);
+                cairo_close_path(cr);
+            }
+            c.setColour({1, 1, 1}, 0.92);
+            cairo_fill(cr);
+            cairo_restore(cr);
+            return size;
+        }
+        case PadControl::Start: {
+            const std::string pillFont = fontAt("DejaVu Sans Condensed Bold", size * 0.48);
+            int tw = 0, th = 0;
+            c.measureText("Start", pillFont, 0, &tw, &th);
+            const double w = tw + size * 0.7, h = std::max(size * 0.85, th + 3.0);
+            if (!draw) return w;
+            cairo_save(cr);
+            c.roundedRect(x + 0.8, cy - h / 2 + 1.6, w, h, h / 2);
+            cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.35);
+            cairo_fill(cr);
+            c.roundedRect(x, cy - h / 2, w, h, h / 2);
+            fillGlossyBody(c, cy - h / 2, cy + h / 2, kPadSlate, false);
+            cairo_restore(cr);
+            centredLetters(c, "Start", pillFont, x, cy, w, kPadSlate);
+            return w;
+        }
+        default: {
+            if (!draw) return size;
+            const Rgb colour = faceColour(control);
+            const char* letter = control == PadControl::A   ? "A"
+                                 : control == PadControl::B ? "B"
+                                 : control == PadControl::X ? "X"
+                                                            : "Y";
+            drawRoundBody(c, x + size / 2, cy, size / 2, colour, false);
+            centredLetters(c, letter, font, x, cy, size, colour);
+            return size;
+        }
+    }
+}
+
+double drawLegend(Canvas& c, const std::vector<LegendRun>& runs, double x, double cy,
+                  const std::string& font, Rgb colour, double size, bool draw) {
+    const double gap = size * 0.15;  // either side of a picture
+    double at = x;
+    for (const LegendRun& run : runs) {
+        if (const auto* control = std::get_if<PadControl>(&run)) {
+            at += gap;
+            at += drawPadControl(c, *control, at, cy, size, draw);
+            at += gap;
+        } else {
+            const std::string& text = std::get<std::string>(run);
+            int tw = 0, th = 0;
+            c.measureText(text, font, 0, &tw, &th);
+            // The middle of the lower-case letters lies a little below the line's middle.
+            if (draw) c.text(text, font, at, cy - th * 0.562, 0, 0, colour);
+            at += tw;
+        }
+    }
+    return at - x;
 }
 
 void fillGlossyBody(Canvas& c, double top, double bottom, Rgb base, bool lit) {

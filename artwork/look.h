@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "canvas.h"
 
@@ -39,5 +41,21 @@ void drawArcArrow(Canvas& c, double cx, double cy, double r, double a0, double a
                   Rgb colour, bool lit);
 // A soft drop shadow under a rounded rectangle.
 void drawShadow(Canvas& c, double x, double y, double w, double h, double r);
+// A glossy round button body centred at (cx, cy).
+void drawRoundBody(Canvas& c, double cx, double cy, double r, Rgb colour, bool lit);
+
+// The game pad's controls as the help texts show them: the four face buttons, the d-pad and
+// the Start button.
+enum class PadControl { A, B, X, Y, DPad, Start };
+// Draws `control` from x, centred on cy, `size` high (a face button's diameter); returns
+// its width. With `draw` false it only measures.
+double drawPadControl(Canvas& c, PadControl control, double x, double cy, double size,
+                      bool draw = true);
+// A legend line: pad pictures and runs of text (Pango markup) side by side.
+using LegendRun = std::variant<PadControl, std::string>;
+// Draws the runs from x, the pictures and the text's lower-case letters centred on cy;
+// returns the line's width. With `draw` false it only measures.
+double drawLegend(Canvas& c, const std::vector<LegendRun>& runs, double x, double cy,
+                  const std::string& font, Rgb colour, double size, bool draw = true);
 
 }  // namespace art

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "glyph_strip.h"
 #include "look.h"
@@ -90,27 +91,6 @@ bool labelStrip(const std::string& folder, const std::string& name, int w, int h
         drawButtonFace(c, state * w, 0, w, h, label, face, state == 1, font);
     }
     return save(c, folder, name, true, matte);
-}
-
-// A glossy round button body centred at (cx, cy).
-void drawRoundBody(Canvas& c, double cx, double cy, double r, Rgb colour, bool lit) {
-    cairo_t* cr = c.cr();
-    const Rgb base = lit ? lighter(colour, 0.25) : colour;
-    cairo_save(cr);
-    cairo_new_path(cr);
-    cairo_arc(cr, cx + 0.8, cy + 1.6, r, 0, 2 * M_PI);
-    cairo_set_source_rgba(cr, 0.05, 0.08, 0.2, 0.35);
-    cairo_fill(cr);
-    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
-    fillGlossyBody(c, cy - r, cy + r, base, lit);
-    cairo_save(cr);
-    cairo_translate(cr, cx, cy - r * 0.45);
-    cairo_scale(cr, r * 0.70, r * 0.40);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-    cairo_restore(cr);
-    cairo_set_source_rgba(cr, 1, 1, 1, lit ? 0.42 : 0.30);
-    cairo_fill(cr);
-    cairo_restore(cr);
 }
 
 // Fills the current path white with a dark edge, as the button lettering is drawn.
@@ -206,7 +186,7 @@ bool writeListBackground(const std::string& folder) {
     c.roundedRect(683, 27, 53, 30, 8);
     c.setColour(kNumberTile);
     cairo_fill(c.cr());
-    c.text("page", "DejaVu Sans 7.5", 683, 61, 53, 1, darker(palette::sky, 0.55));
+    c.text("page", "DejaVu Sans 9.5", 683, 59, 53, 1, darker(palette::sky, 0.55));
     for (int row = 0; row < 4; ++row)
         for (int col = 0; col < 3; ++col) drawEmptySlot(c, kSlotX[col], kSlotY[row]);
     return save(c, folder, "background.bmp", false);
@@ -309,7 +289,7 @@ bool writeCollectButton(const std::string& folder) {
     c.outlinedText("More games", "DejaVu Sans Bold 16", 92, 18, 150, 1, palette::ringMagenta,
                    kWhite, 2);
     c.text("at our web site", "DejaVu Sans Bold 11", 92, 50, 150, 1, palette::ink);
-    c.text("click to visit", "DejaVu Sans 8.5", 92, 72, 150, 1, darker(palette::sky, 0.6));
+    c.text("click to visit", "DejaVu Sans 9.5", 92, 70, 150, 1, darker(palette::sky, 0.6));
     return save(c, folder, "CollectButton.bmp", true, palette::sky);
 }
 
@@ -325,15 +305,18 @@ bool writeInfoPage(const std::string& folder) {
         "twelve to a page. Click a picture to open that game's title screen. The arrows at the "
         "top right turn the pages; the number between them is the page you are on.\n\n"
         "<b>Title screen.</b> Play starts the game, How to Play and Credits show its pages, "
-        "High Scores opens its hall of fame, Players edits your profile. Click a name to make "
+        "High Scores opens its hall of fame, Players edits your profile. Choose a name to make "
         "that player current. The two round switches turn sound effects and music on or off. "
         "Menu returns to this list.\n\n"
         "<b>Hall of fame.</b> The twenty best scores of the game. Upload sends the best one "
         "to our web site through your browser; Clear empties the table.\n\n"
-        "<b>More games.</b> The slot after the last game opens our web site.";
+        "<b>More games.</b> The slot after the last game opens our web site.\n\n"
+        "<b>Keys.</b> Arrow keys or Tab move, Enter presses, Page Up and Page Down turn the "
+        "pages, Esc leaves. With a game pad the d-pad moves, A presses and the shoulder buttons "
+        "turn the pages.";
     c.text(body, "DejaVu Sans 11", 56, 104, 600, 0, palette::ink);
-    c.text("Back to the list", "DejaVu Sans 8.5", 672, 414, 122, 1, darker(palette::sky, 0.6));
-    drawRingEmblem(c, 590, 372, 0.45);
+    c.text("Back to the list", "DejaVu Sans 9.5", 672, 411, 122, 1, darker(palette::sky, 0.6));
+    drawRingEmblem(c, 722, 112, 0.45);
     return save(c, folder, "infoscreen.bmp", false);
 }
 
@@ -361,8 +344,8 @@ bool writeHallPage(const std::string& folder) {
     const int nameX[2] = {56, 387}, scoreX[2] = {256, 587};
     const int bandX[2] = {40, 374}, bandW[2] = {328, 302};
     for (int col = 0; col < 2; ++col) {
-        c.text("Player", "DejaVu Sans Bold 9", nameX[col], 256, 0, 0, darker(palette::sky, 0.6));
-        c.text("Score", "DejaVu Sans Bold 9", scoreX[col], 256, 0, 0, darker(palette::sky, 0.6));
+        c.text("Player", "DejaVu Sans Bold 9.5", nameX[col], 255, 0, 0, darker(palette::sky, 0.6));
+        c.text("Score", "DejaVu Sans Bold 9.5", scoreX[col], 255, 0, 0, darker(palette::sky, 0.6));
         for (int row = 0; row < 10; ++row) {
             const double y = kHallFirstRow + kHallRowStep * row - 3;
             cairo_rectangle(cr, bandX[col], y, bandW[col], kHallRowStep);
@@ -380,19 +363,33 @@ bool writeHallPage(const std::string& folder) {
 
 // ---- Players page ----------------------------------------------------------------------
 
-bool writePlayerPage(const std::string& folder) {
+// The players page. Its game pad version leaves a band plain for the on-screen keyboard the
+// menu draws there and says how to type with the pad; the fields are at the same places in both.
+bool writePlayerPage(const std::string& folder, bool pad) {
     Canvas c(kPageWidth, kPageHeight);
     cairo_t* cr = c.cr();
     drawSheet(c, palette::button);
-    c.outlinedText("Player profile", "DejaVu Sans Bold 26", 34, 24, 0, 0, palette::button, kWhite,
-                   2.5);
-    c.text(
-        "Your name is shown on the title screen and stands beside your scores in the hall "
-        "of fame. Address and e-mail travel only with a score you upload, and only when "
-        "sending is switched on below.\n"
-        "Click a box to type in it; Tab or Enter moves to the next one.",
-        "DejaVu Sans 10.5", 36, 84, 520, 0, palette::ink);
-    drawRingEmblem(c, 612, 104, 0.42);
+    if (pad) {
+        // Above the keyboard's band, which starts at y 64.
+        c.outlinedText("Player profile", "DejaVu Sans Bold 26", 34, 12, 0, 0, palette::button,
+                       kWhite, 2.5);
+        // A few chips as a garnish beside the title, as on the game list.
+        for (int f = 0; f < 6; ++f) {
+            cairo_new_path(cr);
+            drawChip(c, f, 480 + f * 30, 34, 11);
+        }
+    } else {
+        c.outlinedText("Player profile", "DejaVu Sans Bold 26", 34, 24, 0, 0, palette::button,
+                       kWhite, 2.5);
+        c.text(
+            "Your name is shown on the title screen and stands beside your scores in the hall "
+            "of fame. Address and e-mail travel only with a score you upload, and only when "
+            "sending is switched on below.\n"
+            "Click a box (or move to it with the arrow keys) to type in it; Tab or Enter moves to "
+            "the next box, Enter in the last box saves, Esc goes back.",
+            "DejaVu Sans 10.5", 36, 84, 520, 0, palette::ink);
+        drawRingEmblem(c, 612, 104, 0.42);
+    }
     // The fields write at screen (66, 270), (66, 336) and (66, 404), 580 wide: page x 13,
     // inside the boxes and clear of the page's edge.
     struct Field {
@@ -408,9 +405,45 @@ bool writePlayerPage(const std::string& folder) {
         cairo_set_line_width(cr, 1.5);
         cairo_stroke(cr);
     }
+    if (pad) {
+        // Between the e-mail box (to y 416) and the send label (from y 446), centred under the
+        // boxes.
+        using P = PadControl;
+        using S = std::string;
+        const std::vector<LegendRun> hint = {
+            P::DPad, S(" choose a key,  "), P::A,     S(" type it,  "), P::B, S(" delete,  "),
+            P::X,    S(" shift,  "),        P::Start, S(" save")};
+        const char* font = "DejaVu Sans 10";
+        const Rgb ink = darker(palette::button, 0.3);
+        const double w = drawLegend(c, hint, 0, 0, font, ink, 20, false);
+        drawLegend(c, hint, 304 - w / 2, 431, font, ink, 20);
+    }
     c.text("Send my address and e-mail\nwith uploaded scores:", "DejaVu Sans Bold 10", 37, 446, 0,
            0, darker(palette::button, 0.3));
-    return save(c, folder, "PlayerInfo.bmp", true, palette::paper);
+    return save(c, folder, pad ? "PlayerInfoPad.bmp" : "PlayerInfo.bmp", true, palette::paper);
+}
+
+// The on-screen keyboard's key caps, w x 30 each: normal, then focused. The menu writes the
+// labels on them with its name fonts, so the face is their paper, plain where a label goes.
+bool writeKeyCap(const std::string& folder, const char* name, int w) {
+    const int h = 30;
+    Canvas c(w * 2, h);
+    cairo_t* cr = c.cr();
+    for (int focused = 0; focused < 2; ++focused) {
+        const double x = focused * w;
+        const Rgb rim = focused ? palette::ringMagenta : darker(palette::sky, 0.3);
+        // The key's side, showing below the face as its depth.
+        c.roundedRect(x + 1, 1, w - 2, h - 2, 6);
+        c.setColour(focused ? darker(palette::ringMagenta, 0.15) : darker(palette::sky, 0.2));
+        cairo_fill(cr);
+        c.roundedRect(x + 1.5, 1.5, w - 3, h - 6, 5.5);
+        c.setColour(kFieldPaper);
+        cairo_fill_preserve(cr);
+        c.setColour(rim);
+        cairo_set_line_width(cr, focused ? 3 : 1.2);
+        cairo_stroke(cr);
+    }
+    return save(c, folder, name, true, palette::paper);
 }
 
 bool writeYesNo(const std::string& folder) {
@@ -468,7 +501,7 @@ bool writeTitleBackground(const std::string& folder) {
         cairo_set_line_width(cr, 1.2);
         cairo_stroke(cr);
     }
-    c.text("Click a name to play as that player.", "DejaVu Sans 8.5", 222, 545, 356, 1,
+    c.text("Choose a name to play as that player.", "DejaVu Sans 9.5", 222, 543, 356, 1,
            darker(palette::sky, 0.6));
     return save(c, folder, "title/titlebackground.bmp", false);
 }
@@ -565,7 +598,7 @@ bool writeCredits(const std::string& folder) {
         "Thank you for playing!";
     c.text(body, "DejaVu Sans 11.5", 90, 124, 514, 1, palette::ink);
     drawRingEmblem(c, 347, 455, 0.62);
-    c.text("Click anywhere to go back.", "DejaVu Sans 9", 0, 530, 694, 1,
+    c.text("Click anywhere or press Esc to go back.", "DejaVu Sans 10", 0, 528, 694, 1,
            darker(palette::sky, 0.6));
     return save(c, folder, "title/Credits.bmp", true, palette::paper);
 }
@@ -576,7 +609,7 @@ bool writeListPicture(const std::string& folder) {
     drawRingEmblem(c, 62, 53, 0.46);
     c.outlinedText("Tintaro", "DejaVu Sans Bold 22", 118, 20, 124, 1, palette::ringMagenta, kWhite,
                    2);
-    c.text("Turn the rings,\nsort the colours", "DejaVu Sans 9", 118, 56, 124, 1, palette::ink);
+    c.text("Turn the rings,\nsort the colours", "DejaVu Sans 9.5", 118, 54, 124, 1, palette::ink);
     return save(c, folder, "GatefoldButton.bmp", true, palette::sky);
 }
 
@@ -596,7 +629,8 @@ bool writeMenuPictures(const std::string& menuFolder) {
                       palette::paper) &&
            labelStrip(f, "ClearScores.bmp", 130, 44, 2, "Clear", kRed, kLabelFont,
                       palette::paper) &&
-           writeHallFonts(f) && writePlayerPage(f) &&
+           writeHallFonts(f) && writePlayerPage(f, false) && writePlayerPage(f, true) &&
+           writeKeyCap(f, "KeyCap.bmp", 44) && writeKeyCap(f, "KeyCapWide.bmp", 128) &&
            labelStrip(f, "EnterButton.bmp", 104, 44, 2, "Save", kGreen, kLabelFont,
                       palette::paper) &&
            labelStrip(f, "RemoveButton.bmp", 104, 44, 2, "Remove", kRed, kLabelFont,

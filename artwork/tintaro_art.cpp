@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "look.h"
 
@@ -125,8 +126,10 @@ void drawPanelFrame(Canvas& c) {
 
 void drawNumberArea(Canvas& c) {
     cairo_t* cr = c.cr();
-    drawShadow(c, 658, 20, 116, 248, 14);
-    c.roundedRect(658, 20, 116, 248, 14);
+    // Taller than the area the game redraws (from y 20), so that the first label clears the
+    // rounded corner.
+    drawShadow(c, 658, 12, 116, 256, 14);
+    c.roundedRect(658, 12, 116, 256, 14);
     c.setColour(palette::panel, 0.95);
     cairo_fill_preserve(cr);
     c.setColour(darker(palette::sky, 0.35));
@@ -138,7 +141,7 @@ void drawNumberArea(Canvas& c) {
     } labels[] = {{"BEST", 34}, {"SCORE", 103}, {"BONUS", 173}, {"MOVES", 243}};
     for (const Label& l : labels) {
         // The label sits just above its number; numbers are 24 pixels high.
-        c.text(l.text, "DejaVu Sans Bold 7.5", 666, l.top - 13, 100, 0, darker(palette::sky, 0.55));
+        c.text(l.text, "DejaVu Sans Bold 9.5", 666, l.top - 16, 100, 0, darker(palette::sky, 0.55));
         c.setColour(lighter(palette::sky, 0.2));
         cairo_set_line_width(cr, 1);
         cairo_move_to(cr, 666, l.top + 28.5);
@@ -321,7 +324,54 @@ bool writeArms(const std::string& folder) {
     return true;
 }
 
-bool writeHelpPage(const std::string& folder) {
+// The help page's controls part: the keys, or the game pad's buttons.
+void drawHelpControls(Canvas& c, bool pad, double top, double height) {
+    cairo_t* cr = c.cr();
+    c.roundedRect(24, top, 646, height, 14);
+    c.setColour(lighter(palette::sky, 0.45));
+    cairo_fill_preserve(cr);
+    c.setColour(lighter(palette::button, 0.55));
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
+    const char* font = "DejaVu Sans 10";
+    c.text(pad ? "<b>With a game pad</b>" : "<b>Keys</b>", "DejaVu Sans 10.5", 40, top + 7, 0, 0,
+           darker(palette::button, 0.3));
+    if (!pad) {
+        const double h = c.text(
+            "<b>Arrow keys</b> move the focus between the six arms and the buttons, <b>Tab</b> "
+            "and <b>Shift+Tab</b> in reading order. <b>Enter</b> or <b>Space</b> presses the "
+            "focused arm or button: an arm turns its ring, as a click does. <b>H</b> shows a "
+            "hint, <b>N</b> starts a new game, <b>M</b> goes to the menu. <b>Esc</b> saves "
+            "and leaves (on a page, closes it). <b>F1</b> shows the frame rate, <b>F11</b> or "
+            "<b>Alt+Enter</b> switches full screen.",
+            font, 40, top + 30, 614, 0, palette::ink);
+        c.text("A click or any key closes this page.", font, 40, top + 36 + h, 614, 0,
+               darker(palette::button, 0.3));
+        return;
+    }
+    // Pictures in rows, the first ones the whole width, the others in two columns.
+    struct Item {
+        double x;
+        int row;
+        std::vector<LegendRun> runs;
+    };
+    using P = PadControl;
+    using S = std::string;
+    const double left = 40, right = 370;
+    const Item items[] = {
+        {left, 0, {P::DPad, S(" or the left stick moves the focus: arms and buttons")}},
+        {left, 1, {P::A, S(" turns the focused arm's ring, or presses the focused button")}},
+        {left, 2, {P::B, S(" exits (the game is saved)")}},
+        {right, 2, {P::Y, S(" shows a hint")}},
+        {left, 3, {P::Start, S(" opens this help")}},
+        {right, 3, {P::A, S(" or"), P::B, S(" closes this page")}}};
+    for (const Item& item : items)
+        drawLegend(c, item.runs, item.x, top + 42 + 26 * item.row, font, palette::ink, 22);
+}
+
+// The help page, with its controls part for the keyboard or for a game pad; the rules are the
+// same on both.
+bool writeHelpPage(const std::string& folder, bool pad) {
     Canvas c(694, 560);
     cairo_t* cr = c.cr();
     c.roundedRect(3, 3, 688, 554, 26);
@@ -335,37 +385,38 @@ bool writeHelpPage(const std::string& folder) {
     cairo_set_line_width(cr, 4);
     cairo_stroke(cr);
 
-    c.outlinedText("How to play Tintaro", "DejaVu Sans Bold 22", 0, 16, 694, 1,
+    c.outlinedText("How to play Tintaro", "DejaVu Sans Bold 22", 0, 14, 694, 1,
                    palette::ringMagenta, {1, 1, 1}, 2);
-    const std::string body =
-        "<b>The puzzle.</b> Thirty chips lie on three rings of twelve cells. Click one of "
-        "the arrows inside a ring to turn that ring one cell the way the arrow points. The "
-        "rings overlap, so the chips on the cells two rings share move with either ring.\n\n"
-        "<b>The goal.</b> Each ring accepts three colours. The <b>blue</b> ring (upper left) "
-        "takes cyan, blue and green. The <b>yellow</b> ring (upper right) takes yellow, red and "
-        "green. The <b>magenta</b> ring (bottom) takes magenta, red and blue. A shared cell is "
-        "right only with the colour both its rings accept: green where blue and yellow meet, "
-        "blue where blue and magenta meet, red where yellow and magenta meet. The puzzle is "
-        "solved when every cell of all three rings holds an accepted colour.\n\n"
-        "<b>The panel.</b> The three columns on the left follow the blue, yellow and magenta "
-        "rings. A block stands for each cell that holds an accepted colour now; a dot shows "
-        "where the ring stood at its best.\n\n"
-        "<b>Scoring.</b> Every cell of a ring's best is worth 100 points, and a ring that has "
-        "once been complete earns 100,000. Solving earns 1,000,000 more plus the bonus: it "
-        "starts at 500,000 and loses 125 with every turn, so fewer moves score higher. Your "
-        "best scores go into the hall of fame.\n\n"
-        "<b>Stuck?</b> Hint, or the H key, lights up the arrow to click next; follow the "
-        "lit arrows and the puzzle comes out. A hint costs nothing.\n\n"
+    const char* rules[] = {
+        "<b>The puzzle.</b> Thirty chips lie on three overlapping rings of twelve cells. Each of "
+        "the six arms, the arrows inside the rings, turns its ring one cell the way it points; "
+        "the chips on a cell two rings share move with either ring.",
+        "<b>The goal.</b> Each ring accepts three colours: the <b>blue</b> ring (upper left) "
+        "cyan, blue and green, the <b>yellow</b> ring (upper right) yellow, red and green, the "
+        "<b>magenta</b> ring (bottom) magenta, red and blue. A shared cell needs a colour both "
+        "its rings accept: green, blue or red. The puzzle is solved when every cell holds an "
+        "accepted colour.",
+        "<b>The panel.</b> The columns on the left follow the blue, yellow and magenta rings: a "
+        "block for each cell that is right now, a dot up to the ring's best.",
+        "<b>Scoring.</b> Each cell of a ring's best is worth 100 points, a ring once complete "
+        "100,000. Solving adds 1,000,000 and the bonus, 500,000 less 125 a turn. Your best "
+        "scores go into the hall of fame.",
+        "<b>Stuck?</b> Hint lights the arm to press next; follow the lit arms and the puzzle "
+        "comes out. A hint costs nothing.",
         "<b>Buttons.</b> New Game starts again, Menu returns to the game menu, Exit saves your "
-        "game so that it goes on next time. Click anywhere on this page to play.";
-    c.text(body, "DejaVu Sans 10.5", 34, 62, 626, 0, palette::ink);
+        "game so that it goes on next time."};
+    double y = 56;
+    for (const char* paragraph : rules)
+        y += c.text(paragraph, "DejaVu Sans 10", 34, y, 626, 0, palette::ink) + 6;
+    drawHelpControls(c, pad, 350, 136);
     // The six chips with their symbols and names.
     for (int f = 0; f < 6; ++f) {
         const double x = 80 + f * 100;
-        drawChip(c, f, x, 500, 18);
-        c.text(chipName(f), "DejaVu Sans 9", x - 40, 522, 80, 1, palette::ink);
+        drawChip(c, f, x, 516, 15);
+        c.text(chipName(f), "DejaVu Sans 9.5", x - 40, 533, 80, 1, palette::ink);
     }
-    return save(c, folder, "title/HowToPlay.bmp", true, palette::paper);
+    return save(c, folder, pad ? "title/HowToPlayPad.bmp" : "title/HowToPlay.bmp", true,
+                palette::paper);
 }
 
 }  // namespace
@@ -373,7 +424,7 @@ bool writeHelpPage(const std::string& folder) {
 bool writeTintaroPictures(const std::string& folder) {
     return writeBackground(folder) && writeChips(folder) && writePanelPictures(folder) &&
            writeScoreFont(folder) && writeCongratulation(folder) && writeCommandButtons(folder) &&
-           writeArms(folder) && writeHelpPage(folder);
+           writeArms(folder) && writeHelpPage(folder, false) && writeHelpPage(folder, true);
 }
 
 }  // namespace art

@@ -78,6 +78,11 @@ bool outputToPicture(const Box& box, int pictureW, int pictureH, double outX, do
     return x >= 0 && x < pictureW && y >= 0 && y < pictureH;
 }
 
+bool opensFullScreen(const WindowState* remembered, int desktopW, int desktopH) {
+    if (remembered) return remembered->fullScreen;
+    return desktopW <= kHandheldWidth && desktopH <= kHandheldHeight;
+}
+
 std::string windowStatePath() {
     const std::string home = userDataHome();
     return home.empty() ? home : home + "/Gatefold/window.ini";

@@ -44,6 +44,15 @@ struct WindowState {
     bool fullScreen = false;
 };
 
+// A desktop this size or smaller both ways, as a handheld's 1280 x 800 screen, is filled:
+// there a window would only take room from the picture.
+constexpr int kHandheldWidth = 1280;
+constexpr int kHandheldHeight = 800;
+
+// Whether a program opens full screen: as the player left it when a placement is remembered
+// (`remembered` not null), otherwise when the desktop is a handheld's size or smaller.
+bool opensFullScreen(const WindowState* remembered, int desktopW, int desktopH);
+
 // The file the state is kept in: the user's data folder, then Gatefold/window.ini; empty
 // when the user has no home, and then nothing is remembered.
 std::string windowStatePath();

@@ -107,13 +107,16 @@ public:
         return false;
     }
 
-    // The program's requested place is replaced by the remembered one, or the default.
+    // The program's requested place is replaced by the remembered one, or the default (full
+    // screen on a handheld-sized desktop).
     bool windowCreate(const char* title, int, int, int, int, bool visible) override {
         if (!ensureVideo()) return false;
         WindowState state;
         const bool remembered = loadWindowState(&state) && fitsADisplay(state.window);
         const Box place = remembered ? state.window : defaultPlacement();
-        fullScreen = remembered && state.fullScreen;
+        SDL_Rect bounds{0, 0, 1024, 768};
+        SDL_GetDisplayBounds(0, &bounds);
+        fullScreen = opensFullScreen(remembered ? &state : nullptr, bounds.w, bounds.h);
         Uint32 flags = (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN) | SDL_WINDOW_RESIZABLE |
                        SDL_WINDOW_ALLOW_HIGHDPI;
         if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;

@@ -3,17 +3,22 @@
 // places the screens put them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/framework_support.h"
 #include "framework/surface_utils.h"
 #include "menu/bitmap_font.h"
 #include "qv/qv.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -107,15 +112,17 @@ TEST_F(MenuArtwork, EveryPictureIsWhereItsScreenLoadsIt) {
                              "ClearScores.bmp", "HallBlackFont.bmp",    "HallPurpleFont.bmp",
                              "PlayerInfo.bmp",  "EnterButton.bmp",      "RemoveButton.bmp",
                              "yesno.bmp",       "n_font.bmp",           "h_font.bmp",
-                             "blockcursor.bmp"}) {
+                             "blockcursor.bmp", "PlayerInfoPad.bmp",    "KeyCap.bmp",
+                             "KeyCapWide.bmp"}) {
         EXPECT_GT(sizeOf(menuFile(name)).w, 0) << name;
     }
     // The title screen and the players page's back button read these from the game folder.
     for (const char* name :
          {"GatefoldButton.bmp", "title/titlebackground.bmp", "title/Credits.bmp",
-          "title/HowToPlay.bmp", "HowToPlayButton.bmp", "PlayButton.bmp", "HighScoresButton.bmp",
-          "MenuButton.bmp", "CreditsButton.bmp", "ExitButton.bmp", "PlayersButton.bmp", "sfx.bmp",
-          "music.bmp", "n_font.bmp", "h_font.bmp", "blockcursor.bmp", "BackButton.bmp"}) {
+          "title/HowToPlay.bmp", "title/HowToPlayPad.bmp", "HowToPlayButton.bmp", "PlayButton.bmp",
+          "HighScoresButton.bmp", "MenuButton.bmp", "CreditsButton.bmp", "ExitButton.bmp",
+          "PlayersButton.bmp", "sfx.bmp", "music.bmp", "n_font.bmp", "h_font.bmp",
+          "blockcursor.bmp", "BackButton.bmp"}) {
         EXPECT_GT(sizeOf(gameFile(name)).w, 0) << name;
     }
     // Each folder holds one spelling of the back button, so the case-blind lookup of
@@ -306,10 +313,134 @@ TEST_F(MenuArtwork, DialogButtonsFallOnTheirPages) {
     // The e-mail field (screen 66, 404, 26 high, so page y 386) ends above the buttons.
     EXPECT_LT(386 + 26, 471);
 
-    // Both information pages of the title screen fit the screen at (53, 18).
-    for (const char* name : {"title/Credits.bmp", "title/HowToPlay.bmp"}) {
+    // The information pages of the title screen fit the screen at (53, 18); the help page for
+    // a game pad takes the keyboard one's place.
+    for (const char* name :
+         {"title/Credits.bmp", "title/HowToPlay.bmp", "title/HowToPlayPad.bmp"}) {
         const Size page = sizeOf(gameFile(name));
         EXPECT_TRUE(Rect({53, 18, page.w, page.h}).inside({0, 0, 800, 600})) << name;
+    }
+    EXPECT_EQ(sizeOf(gameFile("title/HowToPlayPad.bmp")).w,
+              sizeOf(gameFile("title/HowToPlay.bmp")).w);
+    EXPECT_EQ(sizeOf(gameFile("title/HowToPlayPad.bmp")).h,
+              sizeOf(gameFile("title/HowToPlay.bmp")).h);
+}
+
+// The players page for a game pad is the keyboard one's page with the description taken out:
+// the menu draws its fields and buttons at the same fixed places on both, and its on-screen
+// keyboard, on the key caps, in the band left plain.
+TEST_F(MenuArtwork, ThePadPlayersPageKeepsTheFieldsAndLeavesTheKeyboardBandPlain) {
+    const auto keys = testsupport::readBmp24(menuFile("PlayerInfo.bmp"));
+    const auto pad = testsupport::readBmp24(menuFile("PlayerInfoPad.bmp"));
+    ASSERT_TRUE(keys.ok() && pad.ok());
+    ASSERT_EQ(pad.width, keys.width);
+    ASSERT_EQ(pad.height, keys.height);
+    auto same = [](const testsupport::Picture& a, int ax, int ay, const testsupport::Picture& b,
+                   int bx, int by) {
+        int r, g, bl, r2, g2, b2;
+        a.pixel(ax, ay, r, g, bl);
+        b.pixel(bx, by, r2, g2, b2);
+        return r == r2 && g == g2 && bl == b2;
+    };
+    // The band (x 85 to 609, y 64 to 226) and the rows just above it, where the title must
+    // end: the paper alone, one colour a row, as the sheet's gradient runs down.
+    int drawnInBand = 0;
+    for (int y = 60; y < 226; ++y)
+        for (int x = 85; x < 609; ++x) drawnInBand += !same(pad, x, y, pad, 85, y);
+    EXPECT_EQ(drawnInBand, 0);
+    int r, g, b;
+    pad.pixel(85, 120, r, g, b);
+    EXPECT_FALSE(r == 0 && g == 0 && b == 255) << "the band is the page's paper, not keyed";
+    // From the band down, all as on the keyboard page but for the hint between the e-mail
+    // box (to y 416) and the send label (from y 446).
+    int moved = 0, hint = 0;
+    for (int y = 226; y < pad.height; ++y)
+        for (int x = 0; x < pad.width; ++x) {
+            const bool differs = !same(pad, x, y, keys, x, y);
+            (y > 416 && y < 446 ? hint : moved) += differs;
+        }
+    EXPECT_EQ(moved, 0);
+    EXPECT_GT(hint, 500) << "the hint line with its button pictures";
+
+    // The key caps: two frames each, keyed outside their rounded corners, with the middle
+    // where the menu writes a label one plain colour, and the focused frame unlike the other.
+    for (const auto& [name, width] :
+         {std::pair{"KeyCap.bmp", 44}, std::pair{"KeyCapWide.bmp", 128}}) {
+        const auto cap = testsupport::readBmp24(menuFile(name));
+        ASSERT_TRUE(cap.ok()) << name;
+        ASSERT_EQ(cap.width, 2 * width) << name;
+        ASSERT_EQ(cap.height, 30) << name;
+        int rimsDiffer = 0;
+        for (int frame = 0; frame < 2; ++frame) {
+            const int x0 = frame * width;
+            for (const auto& [cx, cy] : {std::pair{0, 0}, std::pair{width - 1, 0}, std::pair{0, 29},
+                                         std::pair{width - 1, 29}}) {
+                cap.pixel(x0 + cx, cy, r, g, b);
+                EXPECT_TRUE(r == 0 && g == 0 && b == 255) << name << " frame " << frame;
+            }
+            int cluttered = 0;
+            for (int y = 6; y < 22; ++y)
+                for (int x = x0 + 8; x < x0 + width - 8; ++x)
+                    cluttered += !same(cap, x, y, cap, x0 + width / 2, 14);
+            EXPECT_EQ(cluttered, 0) << name << " frame " << frame;
+        }
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < width; ++x) rimsDiffer += !same(cap, x, y, cap, width + x, y);
+        EXPECT_GT(rimsDiffer, width) << name << ": the focused key must stand out";
+    }
+}
+
+// Rows that a caption's lower-case letters fill: rows holding at least 40 % of the ink of the
+// fullest row, ink being the pixels far from their row's commonest colour.
+int lowerCaseRows(const testsupport::Picture& p, const Rect& r) {
+    std::vector<int> ink;
+    for (int y = r.y; y < r.y + r.h; ++y) {
+        std::vector<std::array<int, 3>> row;
+        for (int x = r.x; x < r.x + r.w; ++x) {
+            std::array<int, 3> c{};
+            p.pixel(x, y, c[0], c[1], c[2]);
+            row.push_back(c);
+        }
+        std::map<std::array<int, 3>, int> counts;
+        for (const auto& c : row) ++counts[c];
+        std::array<int, 3> ground{};
+        int most = 0;
+        for (const auto& [c, n] : counts)
+            if (n > most) {
+                most = n;
+                ground = c;
+            }
+        int n = 0;
+        for (const auto& c : row)
+            n += std::abs(c[0] - ground[0]) + std::abs(c[1] - ground[1]) +
+                     std::abs(c[2] - ground[2]) >
+                 150;
+        ink.push_back(n);
+    }
+    const int fullest = *std::max_element(ink.begin(), ink.end());
+    return static_cast<int>(std::count_if(ink.begin(), ink.end(),
+                                          [&](int n) { return n > 0 && 5 * n >= 2 * fullest; }));
+}
+
+// On a 1280 x 800 handheld the 800 x 600 picture is shown at 4/3: 7 rows of lower-case
+// letters are 9 pixels there, the least that reads. The small captions of the pictures:
+TEST_F(MenuArtwork, SmallCaptionsStayReadableOnAHandheld) {
+    struct Caption {
+        std::string file;
+        Rect place;
+        const char* text;
+    } captions[] = {{menuFile("background.bmp"), {683, 57, 53, 27}, "page"},
+                    {menuFile("CollectButton.bmp"), {100, 68, 140, 24}, "click to visit"},
+                    {menuFile("infoscreen.bmp"), {672, 409, 118, 23}, "Back to the list"},
+                    {gameFile("title/titlebackground.bmp"),
+                     {224, 542, 352, 20},
+                     "Choose a name to play as that player."}};
+    for (const Caption& c : captions) {
+        const auto picture = testsupport::readBmp24(c.file);
+        ASSERT_TRUE(picture.ok()) << c.file;
+        const int rows = lowerCaseRows(picture, c.place);
+        EXPECT_GE(rows, 7) << c.text;
+        EXPECT_LE(rows, 10) << c.text << ": more than a caption in its place";
     }
 }
 

@@ -221,6 +221,22 @@ TEST(WindowPlacement, OpensAtTheLargestPictureShapeTheUsableDesktopHolds) {
     EXPECT_EQ(b.w * 3, b.h * 4);
 }
 
+TEST(WindowPlacement, AHandheldSizedDesktopOpensFullScreenUnlessTheWindowIsRemembered) {
+    // Nothing remembered: full screen up to 1280 x 800 both ways, a window beyond either.
+    EXPECT_TRUE(platform::opensFullScreen(nullptr, 1280, 800));
+    EXPECT_TRUE(platform::opensFullScreen(nullptr, 1024, 768));
+    EXPECT_TRUE(platform::opensFullScreen(nullptr, 1280, 720));
+    EXPECT_FALSE(platform::opensFullScreen(nullptr, 1281, 800));
+    EXPECT_FALSE(platform::opensFullScreen(nullptr, 1280, 801));
+    EXPECT_FALSE(platform::opensFullScreen(nullptr, 1280, 1024));
+    EXPECT_FALSE(platform::opensFullScreen(nullptr, 1920, 1080));
+    // What the player left wins, either way.
+    const platform::WindowState windowed{{40, 30, 980, 735}, false};
+    const platform::WindowState filled{{40, 30, 980, 735}, true};
+    EXPECT_FALSE(platform::opensFullScreen(&windowed, 1280, 800));
+    EXPECT_TRUE(platform::opensFullScreen(&filled, 1920, 1080));
+}
+
 TEST(WindowPlacement, PictureKeepsItsAspectWithBarsAndMapsPointsBack) {
     const platform::Box full = platform::pictureBox(1920, 1080, 800, 600);
     EXPECT_EQ(full.x, 240);

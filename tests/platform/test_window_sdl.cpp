@@ -65,6 +65,12 @@ protected:
         pump();
         g_seen.clear();
     }
+    // The same, as a window the player left windowed: remembered, that wins over the full
+    // screen a display of the dummy driver's 1024 x 768 would open at.
+    void openWindowed() {
+        ASSERT_TRUE(platform::saveWindowState({{40, 30, 800, 600}, false}));
+        open();
+    }
     void close() {
         ASSERT_TRUE(DestroyWindow(hwnd));
         hwnd = nullptr;
@@ -141,22 +147,29 @@ protected:
 std::unique_ptr<testsupport::TempDir> SdlWindow::home;
 
 TEST_F(SdlWindow, OpensAtTheLargestPictureShapeThenAsItWasLeft) {
+    // The dummy display's 1024 x 768 is no larger than a handheld's: with nothing remembered
+    // the program opens full screen, and the window it keeps to come back to is the largest
+    // picture shape.
     open();
-    SDL_Rect usable{};
-    ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &usable), 0);
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window, &w, &h);
-    EXPECT_EQ(w * 3, h * 4);
-    EXPECT_GE(w, 800);
-    EXPECT_LE(h + platform::kFrameHeight, usable.h);
+    EXPECT_TRUE(fullScreen());
     EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE);
     EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_ALLOW_HIGHDPI);
+    close();
+    SDL_Rect usable{};
+    ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &usable), 0);
+    platform::WindowState left;
+    ASSERT_TRUE(platform::loadWindowState(&left));
+    EXPECT_TRUE(left.fullScreen);
+    EXPECT_EQ(left.window.w * 3, left.window.h * 4);
+    EXPECT_GE(left.window.w, 800);
+    EXPECT_LE(left.window.h + platform::kFrameHeight, usable.h);
 
+    openWindowed();
     SDL_SetWindowPosition(window, 30, 40);
     resize(1000, 640);
     close();
     open();
-    int x = 0, y = 0;
+    int x = 0, y = 0, w = 0, h = 0;
     SDL_GetWindowPosition(window, &x, &y);
     SDL_GetWindowSize(window, &w, &h);
     EXPECT_EQ(x, 30);
@@ -174,10 +187,11 @@ TEST_F(SdlWindow, OpensAtTheLargestPictureShapeThenAsItWasLeft) {
     EXPECT_LT(x, usable.x + usable.w);
     EXPECT_LT(y, usable.y + usable.h);
     EXPECT_EQ(w * 3, h * 4);
+    EXPECT_TRUE(fullScreen()) << "nothing usable remembered, on a handheld-sized display";
 }
 
 TEST_F(SdlWindow, F11AndAltEnterSwitchFullScreenAndNeverReachTheProgram) {
-    open();
+    openWindowed();
     ASSERT_FALSE(fullScreen());
     key(SDL_SCANCODE_F11, true);
     EXPECT_TRUE(fullScreen());
@@ -225,7 +239,7 @@ TEST_F(SdlWindow, F11AndAltEnterSwitchFullScreenAndNeverReachTheProgram) {
 }
 
 TEST_F(SdlWindow, PointerPositionsArriveInPictureCoordinatesAndPressesInTheBarsAreIgnored) {
-    open();
+    openWindowed();
     int x = 0, y = 0, buttons = 0;
     // 1000 x 600: the picture at 1 x with bars of 100 on either side.
     resize(1000, 600);
