@@ -254,6 +254,11 @@ int DialogScreen::run(char* resultOut, const char* imageName) {
     }
 
     if (ownsBackground) dirtyRects.setWorkingBackground(previousWorking);
+    // The page's last glow goes at once: the opener's first frame would show it again.
+    RECT glow{};
+    if (focusShown() && focus.glowBox(&glow))
+        blitRegion(dirtyRects.getWorkingBackground(), glow.left, glow.top, glow.right - glow.left,
+                   glow.bottom - glow.top, ::backBuffer, glow.left, glow.top);
     if (resultOut) std::snprintf(resultOut, sizeof name, "%s", name);
     return 1;
 }

@@ -151,12 +151,12 @@ int FocusRing::nearest(int from, NavAction direction) const {
                 break;
         }
         if (!beyond) continue;
-        // A choice in line wins over a nearer one off to the side.
-        const long score = ahead + 3L * aside + (std::abs(direction == NavAction::Left ||
-                                                                  direction == NavAction::Right
-                                                              ? by - ay
-                                                              : bx - ax) /
-                                                     4);
+        // A choice in line (overlapping across the way) wins over any off to the side;
+        // among the others the nearer and the less aside win.
+        const int across = direction == NavAction::Left || direction == NavAction::Right
+                               ? std::abs(by - ay)
+                               : std::abs(bx - ax);
+        const long score = (aside > 0 ? 1000000L : 0L) + ahead + 3L * aside + across / 4;
         if (score < bestScore) {
             bestScore = score;
             best = i;
