@@ -22,6 +22,14 @@ int spanGap(int a0, int a1, int b0, int b1) {
     return 0;
 }
 
+// The image a button draws now, as its drawing chooses it: the glow hugs what is seen.
+IDirectDrawSurface* shownImage(const Button* button) {
+    if (!button || button->imageCount() == 0) return nullptr;
+    if (button->singleImage) return button->imageSurface(0);
+    const int index = button->state + button->frameOffset;
+    return button->imageSurface(index < button->imageCount() ? index : button->imageCount() - 1);
+}
+
 // The glow's colours from the inside out: a light core, gold, and a dark plum edge that
 // keeps it visible on light pages.
 constexpr int kTones[4][3] = {{0, 0, 0}, {96, 40, 104}, {255, 184, 24}, {255, 246, 180}};
@@ -256,7 +264,7 @@ bool FocusRing::glowBox(RECT* box) const {
 void FocusRing::buildGlow() {
     const RECT r = boxOf(focus);
     const Button* button = targets[static_cast<size_t>(focus)].button;
-    IDirectDrawSurface* image = button ? button->imageSurface(0) : nullptr;
+    IDirectDrawSurface* image = shownImage(button);
     const int w = r.right - r.left, h = r.bottom - r.top;
     int iw = 0, ih = 0;
     if (image) getSurfaceSize(image, &iw, &ih);
@@ -316,7 +324,7 @@ void FocusRing::draw(IDirectDrawSurface* surface, const RECT* clip, bool queueRe
     if (!glowBox(&box)) return;
     const RECT r = boxOf(focus);
     const Button* button = targets[static_cast<size_t>(focus)].button;
-    const IDirectDrawSurface* image = button ? button->imageSurface(0) : nullptr;
+    const IDirectDrawSurface* image = shownImage(button);
     if (glow.empty() || std::memcmp(&r, &glowFor, sizeof r) != 0 || image != glowImage)
         buildGlow();
 

@@ -1036,7 +1036,7 @@ TEST(TintaroProgram, TheGamePlaysWithKeysAloneAndWithAPadAlone) {
                                    press(28, "a") + "capture turned.bmp\n" + press(35, "y") +
                                    "capture hint.bmp\n" + press(28, "a") +
                                    "capture followed.bmp\n" + toHelp + "capture help.bmp\n" +
-                                   press(1, "b") + "capture closed.bmp\n" + press(1, "b") +
+                                   press(1, "b") + "wait 5\ncapture closed.bmp\n" + press(1, "b") +
                                    "wait 5\ncapture late.bmp\n";
         auto run = testsupport::runHeadless(kProgram, dir.str(), script, {}, dir.str());
         ASSERT_EQ(run.exitStatus, 0) << what;
