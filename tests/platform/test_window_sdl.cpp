@@ -3,9 +3,11 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/backend.h"
@@ -292,6 +294,80 @@ TEST_F(SdlWindow, PointerPositionsArriveInPictureCoordinatesAndPressesInTheBarsA
     button(239, 540, true);
     EXPECT_EQ(last(WM_LBUTTONDOWN), nullptr);
     button(239, 540, false);
+}
+
+// A controller plugged in while the program runs: its buttons, and the left stick as a d-pad,
+// arrive as presses (a held direction repeating), typed text arrives as 8-bit characters, and
+// unplugging it lets go of what it held.
+TEST_F(SdlWindow, ControllersComeAndGoAndTheirPressesAndTypedTextArrive) {
+    openWindowed();
+    while (platform::padTakePress() >= 0) {
+    }
+    const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6,
+                                                 SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(device, 0) << SDL_GetError();
+    SDL_Joystick* stick = SDL_JoystickOpen(device);
+    ASSERT_NE(stick, nullptr);
+    pump();
+    ASSERT_TRUE(SDL_IsGameController(device)) << "a virtual controller has SDL's mapping";
+    // The dummy window never has the focus, and SDL keeps controllers from windows without.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+
+    auto hold = [&](int button, bool down) {
+        SDL_JoystickSetVirtualButton(stick, button, down ? 1 : 0);
+        SDL_JoystickUpdate();
+        pump();
+    };
+    hold(SDL_CONTROLLER_BUTTON_A, true);
+    hold(SDL_CONTROLLER_BUTTON_A, false);
+    hold(SDL_CONTROLLER_BUTTON_A, true);
+    hold(SDL_CONTROLLER_BUTTON_A, false);
+    hold(SDL_CONTROLLER_BUTTON_B, true);
+    EXPECT_EQ(platform::padTakePress(), platform::kPadA);
+    EXPECT_EQ(platform::padTakePress(), platform::kPadA) << "the same button twice arrives twice";
+    EXPECT_EQ(platform::padTakePress(), platform::kPadB);
+    EXPECT_EQ(platform::padTakePress(), -1);
+
+    // The stick pushed down is a d-pad held down: one press, then repeats while it is held.
+    SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTY, 30000);
+    SDL_JoystickUpdate();
+    pump();
+    EXPECT_EQ(platform::padTakePress(), platform::kPadDown);
+    SDL_Delay(700);
+    pump();
+    EXPECT_EQ(platform::padTakePress(), platform::kPadDown) << "a held direction repeats";
+    SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTY, 0);
+    SDL_JoystickUpdate();
+    pump();
+    while (platform::padTakePress() >= 0) {
+    }
+
+    // Unplugged with B still held: B is let go, and nothing repeats or arrives after.
+    SDL_JoystickClose(stick);
+    ASSERT_EQ(SDL_JoystickDetachVirtual(device), 0);
+    pump();
+    SDL_Delay(600);
+    pump();
+    EXPECT_EQ(platform::padTakePress(), -1);
+
+    // Typed text, in whatever layout: what 8 bits can hold, nothing else, only while wanted.
+    platform::setTextInputWanted(true);
+    pump();
+    EXPECT_TRUE(SDL_IsTextInputActive());
+    SDL_Event e{};
+    e.type = SDL_TEXTINPUT;
+    e.text.windowID = SDL_GetWindowID(window);
+    std::snprintf(e.text.text, sizeof e.text.text, "%s", "z\xC3\xA4\xE2\x82\xAC!");
+    g_seen.clear();
+    SDL_PushEvent(&e);
+    pump();
+    std::string typed;
+    for (const MSG& m : g_seen)
+        if (m.message == WM_CHAR) typed += static_cast<char>(m.wParam);
+    EXPECT_EQ(typed, "z\xE4!") << "a-umlaut kept as 8 bits, the euro sign dropped";
+    platform::setTextInputWanted(false);
+    pump();
+    EXPECT_FALSE(SDL_IsTextInputActive());
 }
 
 }  // namespace
