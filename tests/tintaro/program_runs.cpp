@@ -138,6 +138,21 @@ std::string boardOf(const testsupport::Picture& frame) {
     return board;
 }
 
+// Share of a page's opaque pixels the capture shows where the page is drawn.
+double pageShown(const testsupport::Picture& shot, const testsupport::Picture& page, int x, int y) {
+    int shown = 0, opaque = 0;
+    for (int py = 0; py < page.height; py += 3)
+        for (int px = 0; px < page.width; px += 3) {
+            if (pureBlue(page, px, py)) continue;
+            ++opaque;
+            int r, g, b, pr, pg, pb;
+            page.pixel(px, py, pr, pg, pb);
+            shot.pixel(x + px, y + py, r, g, b);
+            shown += (r >> 3) == (pr >> 3) && (g >> 2) == (pg >> 2) && (b >> 3) == (pb >> 3);
+        }
+    return opaque ? static_cast<double>(shown) / opaque : 0.0;
+}
+
 std::string startBoard() {
     return std::string(tintaro::startLayout, tintaro::kCells);
 }
@@ -405,17 +420,7 @@ TEST(TintaroProgram, TheHelpPageOpensAndAClickAnywhereClosesIt) {
     const auto page = testsupport::readBmp24(kGame + "/title/HowToPlay.bmp");
     ASSERT_TRUE(game.ok() && help.ok() && back.ok() && page.ok());
     // The page at (53, 20), pixel for pixel where it is opaque.
-    int shown = 0, opaque = 0;
-    for (int y = 0; y < page.height; y += 3)
-        for (int x = 0; x < page.width; x += 3) {
-            if (pureBlue(page, x, y)) continue;
-            ++opaque;
-            int r, g, b, pr, pg, pb;
-            page.pixel(x, y, pr, pg, pb);
-            help.pixel(53 + x, 20 + y, r, g, b);
-            shown += (r >> 3) == (pr >> 3) && (g >> 2) == (pg >> 2) && (b >> 3) == (pb >> 3);
-        }
-    EXPECT_EQ(shown, opaque);
+    EXPECT_EQ(pageShown(help, page, 53, 20), 1.0);
     // Closed: the board is back as it was.
     EXPECT_EQ(boardOf(back), startBoard());
     EXPECT_EQ(boardOf(game), startBoard());
@@ -996,21 +1001,6 @@ TEST(TintaroProgram, ClicksOfThePlayersOwnBetweenHintsEachLengthenTheWayByOneAtM
     EXPECT_TRUE(walk.solved) << walk.hinted << " hinted and " << walk.own << " own clicks";
     EXPECT_GT(walk.own, 0);
     EXPECT_LE(walk.hinted, planned + walk.own);
-}
-
-// Share of a page's opaque pixels the capture shows where the page is drawn.
-double pageShown(const testsupport::Picture& shot, const testsupport::Picture& page, int x, int y) {
-    int shown = 0, opaque = 0;
-    for (int py = 0; py < page.height; py += 3)
-        for (int px = 0; px < page.width; px += 3) {
-            if (pureBlue(page, px, py)) continue;
-            ++opaque;
-            int r, g, b, pr, pg, pb;
-            page.pixel(px, py, pr, pg, pb);
-            shot.pixel(x + px, y + py, r, g, b);
-            shown += (r >> 3) == (pr >> 3) && (g >> 2) == (pg >> 2) && (b >> 3) == (pb >> 3);
-        }
-    return opaque ? static_cast<double>(shown) / opaque : 0.0;
 }
 
 // The whole game without a mouse, once with keys and once with a pad: the focus shows on the
