@@ -35,6 +35,7 @@ void Screen::enter(IDirectDraw* dd, IDirectDrawSurface* back) {
 }
 
 void Screen::leave() {
+    focus.clear();  // its choices are the buttons going now
     if (buttonList) {
         delete buttonList;
         buttonList = nullptr;
