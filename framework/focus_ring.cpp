@@ -261,16 +261,15 @@ bool FocusRing::glowBox(RECT* box) const {
     return true;
 }
 
-void FocusRing::buildGlow() {
+void FocusRing::buildGlow(IDirectDrawSurface* image) {
     const RECT r = boxOf(focus);
-    const Button* button = targets[static_cast<size_t>(focus)].button;
-    IDirectDrawSurface* image = shownImage(button);
+    const IDirectDrawSurface* wanted = image;
     const int w = r.right - r.left, h = r.bottom - r.top;
     int iw = 0, ih = 0;
     if (image) getSurfaceSize(image, &iw, &ih);
     if (iw != w || ih != h) image = nullptr;  // stretched or missing: its box stands for it
     glowFor = r;
-    glowImage = image;
+    glowImage = wanted;
 
     // The shape: the image's pixels that are not its transparent blue, or the whole box.
     std::vector<unsigned char> shape(static_cast<size_t>(w) * static_cast<size_t>(h), 1);
@@ -307,12 +306,39 @@ void FocusRing::buildGlow() {
             }
         }
     }
+    // Only around the outside: a hole in the shape (a frame's window) gets no glow.
+    std::vector<unsigned char> outside(nearestSq.size(), 0);
+    std::vector<int> todo;
+    auto reach = [&](int gx, int gy) {
+        if (gx < 0 || gy < 0 || gx >= gw || gy >= gh) return;
+        const size_t at = static_cast<size_t>(gy * gw + gx);
+        if (outside[at] || inside(gx - kGlow, gy - kGlow)) return;
+        outside[at] = 1;
+        todo.push_back(static_cast<int>(at));
+    };
+    for (int gx = 0; gx < gw; ++gx) {
+        reach(gx, 0);
+        reach(gx, gh - 1);
+    }
+    for (int gy = 0; gy < gh; ++gy) {
+        reach(0, gy);
+        reach(gw - 1, gy);
+    }
+    while (!todo.empty()) {
+        const int at = todo.back();
+        todo.pop_back();
+        const int gx = at % gw, gy = at / gw;
+        reach(gx + 1, gy);
+        reach(gx - 1, gy);
+        reach(gx, gy + 1);
+        reach(gx, gy - 1);
+    }
     glow.assign(nearestSq.size(), 0);
     for (int gy = 0; gy < gh; ++gy) {
         for (int gx = 0; gx < gw; ++gx) {
             const int d = nearestSq[static_cast<size_t>(gy * gw + gx)];
-            if (inside(gx - kGlow, gy - kGlow) || d == INT_MAX) continue;
-            glow[static_cast<size_t>(gy * gw + gx)] = d <= 2 ? 3 : d <= 13 ? 2 : d <= 30 ? 1 : 0;
+            if (!outside[static_cast<size_t>(gy * gw + gx)] || d == INT_MAX) continue;
+            glow[static_cast<size_t>(gy * gw + gx)] = d <= 5 ? 3 : d <= 26 ? 2 : d <= 49 ? 1 : 0;
         }
     }
 }
@@ -324,9 +350,21 @@ void FocusRing::draw(IDirectDrawSurface* surface, const RECT* clip, bool queueRe
     if (!glowBox(&box)) return;
     const RECT r = boxOf(focus);
     const Button* button = targets[static_cast<size_t>(focus)].button;
-    const IDirectDrawSurface* image = shownImage(button);
+    IDirectDrawSurface* image = shownImage(button);
+    // A plain button also shows its highlighted look, as under the pointer. Not the arms,
+    // whose lit look is the hint's, nor the switches, whose two looks are their two states.
+    if (button && button->imageCount() >= 2 && !button->pixelHitTest && !button->singleImage &&
+        button->state == 0 && button->frameOffset == 0) {
+        IDirectDrawSurface* lit = button->imageSurface(1);
+        int lw = 0, lh = 0;
+        getSurfaceSize(lit, &lw, &lh);
+        if (lw == r.right - r.left && lh == r.bottom - r.top) {
+            blitAt(lit, surface, r.left, r.top);
+            image = lit;
+        }
+    }
     if (glow.empty() || std::memcmp(&r, &glowFor, sizeof r) != 0 || image != glowImage)
-        buildGlow();
+        buildGlow(image);
 
     int sw = 0, sh = 0;
     getSurfaceSize(surface, &sw, &sh);

@@ -51,7 +51,7 @@ public:
     // The box the glow covers around the focused choice (for tests and restoration).
     bool glowBox(RECT* box) const;
 
-    static constexpr int kGlow = 5;
+    static constexpr int kGlow = 7;
 
 private:
     struct Target {
@@ -63,7 +63,8 @@ private:
     RECT boxOf(int index) const;
     int nearest(int from, NavAction direction) const;
     int inReadingOrder(int from, int step) const;
-    void buildGlow();
+    // The glow around `image` (null: the focused box itself), at the focused choice's place.
+    void buildGlow(IDirectDrawSurface* image);
 
     std::vector<Target> targets;
     int focus = -1;

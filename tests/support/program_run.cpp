@@ -111,7 +111,7 @@ GlowBox focusGlow(const Picture& shot) {
 
 bool glowAround(const Picture& shot, int x, int y, int w, int h) {
     const GlowBox g = focusGlow(shot);
-    constexpr int kReach = 6;
+    constexpr int kReach = 9;
     return g.pixels >= 100 && g.left >= x - kReach && g.top >= y - kReach &&
            g.right < x + w + kReach && g.bottom < y + h + kReach;
 }
