@@ -133,27 +133,27 @@ int FocusRing::nearest(int from, NavAction direction) const {
         const RECT b = boxOf(i);
         const int bx = centre(b.left, b.right), by = centre(b.top, b.bottom);
         // How far to go that way, and how far off to the side it lies. A choice counts as
-        // that way only when it lies wholly beyond the focused one's centre.
+        // that way only when its centre lies beyond the focused one's edge.
         int ahead = 0, aside = 0;
         bool beyond = false;
         switch (direction) {
             case NavAction::Left:
-                beyond = b.right <= ax;
+                beyond = bx < a.left;
                 ahead = ax - bx;
                 aside = spanGap(a.top, a.bottom, b.top, b.bottom);
                 break;
             case NavAction::Right:
-                beyond = b.left >= ax;
+                beyond = bx > a.right;
                 ahead = bx - ax;
                 aside = spanGap(a.top, a.bottom, b.top, b.bottom);
                 break;
             case NavAction::Up:
-                beyond = b.bottom <= ay;
+                beyond = by < a.top;
                 ahead = ay - by;
                 aside = spanGap(a.left, a.right, b.left, b.right);
                 break;
             default:
-                beyond = b.top >= ay;
+                beyond = by > a.bottom;
                 ahead = by - ay;
                 aside = spanGap(a.left, a.right, b.left, b.right);
                 break;
