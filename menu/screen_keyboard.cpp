@@ -89,8 +89,10 @@ int ScreenKeyboard::take(const NavEvent& event) {
                     return ' ';
                 case kDeleteKey:
                     return kDelete;
-                default:
+                case kDoneKey:
                     return kDone;
+                default:
+                    return kNothing;
             }
         }
         default: {
