@@ -53,8 +53,10 @@ unsigned stickDirections(const Pad& pad, SDL_GameControllerAxis axis, int value)
     const unsigned more = 1u << (axis == SDL_CONTROLLER_AXIS_LEFTX ? kPadRight : kPadDown);
     unsigned stick = pad.stick;
     auto hold = [&](unsigned bit, int deflection) {
-        if (deflection > kStickOn) stick |= bit;
-        else if (deflection < kStickOff) stick &= ~bit;
+        if (deflection > kStickOn)
+            stick |= bit;
+        else if (deflection < kStickOff)
+            stick &= ~bit;
     };
     hold(less, -value);
     hold(more, value);

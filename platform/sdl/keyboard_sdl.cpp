@@ -138,8 +138,7 @@ void keyboardEvent(const SDL_KeyboardEvent& k) {
 void textInputEvent(const SDL_TextInputEvent& text) {
     char typed[sizeof text.text];
     const int n = latin1OfUtf8(text.text, typed, static_cast<int>(sizeof typed));
-    for (int i = 0; i < n; ++i)
-        postInput(WM_CHAR, static_cast<unsigned char>(typed[i]), 1);
+    for (int i = 0; i < n; ++i) postInput(WM_CHAR, static_cast<unsigned char>(typed[i]), 1);
 }
 
 void followTextInputWanted() {
