@@ -105,6 +105,7 @@ int DialogScreen::checkClose() {
         }
     }
     if (closeTime != 0 && closeTime < getTimerClockMs()) closed = 1;
+    if (closeTime != 0 && !closed) frameDueAtClock(closeTime + 1);
     return 1;
 }
 

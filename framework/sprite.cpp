@@ -145,6 +145,7 @@ void Sprite::animate() {
         frameClock = now;
         if (animating == 1) current += 1;
     }
+    if (animating == 1) frameDueAtClock(frameClock + frameDelay + 1);
     if (current >= endFrame) {
         switch (loopMode) {
             case 1:

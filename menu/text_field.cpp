@@ -180,6 +180,9 @@ void TextField::draw(IDirectDrawSurface* surface) {
             blinkOn = 1 - blinkOn;
         }
     }
+    // The caret shows or hides by itself: the next blink is asked for, so that it keeps its
+    // time while the program rests.
+    if (caret && editable && focused) frameDueAtClock(caret->frameClock + 1);
     if (caret && editable && focused && blinkOn) {
         const int tx = f && text ? f->textWidth(text) : 0;
         caret->setPosition(x + originX + tx, y + originY);

@@ -8,7 +8,8 @@
 
 namespace platform {
 
-using AudioMixFn = void (*)(std::int16_t* out, int frames, void* user);
+// Fills `frames` frames; false when nothing plays (the frames are silence).
+using AudioMixFn = bool (*)(std::int16_t* out, int frames, void* user);
 
 // Opens the device at the given rate and channel count; false when there is none.
 bool audioDeviceOpen(int rate, int channels, AudioMixFn mix, void* user);
@@ -16,9 +17,8 @@ void audioDeviceClose();
 bool audioDeviceIsOpen();
 int audioDeviceRate();
 int audioDeviceChannels();
-// Excludes the mixing callback while held (recursive is not required).
-void audioDeviceLock();
-void audioDeviceUnlock();
+// A sound starts: a device that went to sleep after a long silence opens again.
+void audioDeviceWake();
 
 // Headless backend only: mixes `milliseconds` of audio now (whole frames, the
 // remainder carried to the next call) and appends it to the --audio-out file.

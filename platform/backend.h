@@ -45,6 +45,10 @@ public:
     // Shows or hides the system's pointer over the window.
     virtual void pointerShown(bool) {}
 
+    // Wakes a frame loop resting in the backend's present (any thread): a message was
+    // posted to the window.
+    virtual void wake() {}
+
     // Called just before another program is started, so that what it reads at its start
     // (the remembered window) is already written.
     virtual void beforeStartingProgram() {}
@@ -62,6 +66,10 @@ POINT windowOrigin();
 // Current pointer position in client coordinates, kept by the backend.
 POINT pointerClientPosition();
 void setPointerClientPosition(int x, int y);
+
+// True when the window's message queue holds nothing, and no close for a signal waits to
+// be posted: a resting backend may go on waiting.
+bool nothingForTheWindow();
 
 // Counted by the display on every present, so that an empty poll of the message queue
 // can tell whether the program is presenting frames.

@@ -22,8 +22,14 @@ IDirectDrawSurface* displayBackBuffer();
 void displaySetViewport(const RECT& viewport);
 // Shows the back buffer. Paced: it never returns faster than the display refresh.
 // In the headless backend it also delivers one 10 ms timer tick and mixes 10 ms of
-// audio, and advances the script.
+// audio, and advances the script. In the sdl backend, once several frames in a row have
+// shown nothing new, it waits instead for input, for a message posted to the window, or
+// for the time asked for with displayFrameDueIn: the program rests.
 bool displayPresent();
+// The picture will change by itself in `milliseconds` (an animation's next step, a caret's
+// blink): a resting program is woken for a frame then. Holds for the next present only;
+// 0 asks for frames at the display's pace. Ignored by the headless backend, which rests never.
+void displayFrameDueIn(unsigned milliseconds);
 // Client-area origin for presentation (ignored by both backends: the sdl window places the
 // picture itself).
 void displaySetWindowOrigin(int x, int y);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/audio_device.h"
+
 namespace platform::sound {
 namespace {
 
@@ -168,6 +170,7 @@ std::mutex& mixerMutex() {
 void mixerAdd(Voice* voice) {
     auto& voices = state().voices;
     if (std::find(voices.begin(), voices.end(), voice) == voices.end()) voices.push_back(voice);
+    audioDeviceWake();
 }
 
 void mixerDrop(Voice* voice) {
@@ -191,13 +194,13 @@ void mixerResetFormat() {
     mixerSetFormat(2, 16);
 }
 
-void mixerRender(std::int16_t* out, int frames, std::vector<HANDLE>& events) {
+bool mixerRender(std::int16_t* out, int frames, std::vector<HANDLE>& events) {
     MixerState& s = state();
-    if (frames <= 0) return;
+    if (frames <= 0) return !s.voices.empty();
     if (s.voices.empty()) {
         // Nothing plays: the silence needs no mixing.
         std::memset(out, 0, static_cast<std::size_t>(frames) * 2 * sizeof(std::int16_t));
-        return;
+        return false;
     }
     s.accumulator.assign(static_cast<std::size_t>(frames) * 2, 0);
     std::int32_t* acc = s.accumulator.data();
@@ -218,16 +221,19 @@ void mixerRender(std::int16_t* out, int frames, std::vector<HANDLE>& events) {
         out[2 * i] = static_cast<std::int16_t>(saturate(l) & mask);
         out[2 * i + 1] = static_cast<std::int16_t>(saturate(r) & mask);
     }
+    return true;
 }
 
-void mixerCallback(std::int16_t* out, int frames, void*) {
+bool mixerCallback(std::int16_t* out, int frames, void*) {
     thread_local std::vector<HANDLE> events;
     events.clear();
+    bool played = false;
     {
         std::lock_guard<std::mutex> lock(mixerMutex());
-        mixerRender(out, frames, events);
+        played = mixerRender(out, frames, events);
     }
     for (HANDLE e : events) SetEvent(e);
+    return played;
 }
 
 std::int32_t gainOfCentibels(long centibels) {

@@ -49,12 +49,13 @@ int mixerOutputRate();
 void mixerSetFormat(int channels, int bits);
 void mixerResetFormat();
 // Mixes `frames` interleaved stereo frames of every playing voice into `out`, appending
-// the events that came due to `events` in the order they came due.
-void mixerRender(std::int16_t* out, int frames, std::vector<HANDLE>& events);
+// the events that came due to `events` in the order they came due. False when nothing
+// played: `out` holds silence.
+bool mixerRender(std::int16_t* out, int frames, std::vector<HANDLE>& events);
 
 // The audio device callback (platform/audio_device.h): renders under the lock, then sets
 // the events. Its output always has two channels.
-void mixerCallback(std::int16_t* out, int frames, void* user);
+bool mixerCallback(std::int16_t* out, int frames, void* user);
 
 // Gain for hundredths of a decibel (0 and above is unity, DSBVOLUME_MIN and below silence).
 std::int32_t gainOfCentibels(long centibels);

@@ -1,6 +1,7 @@
 // Multimedia timers: each timer runs its callback on a thread of its own, on absolute
 // deadlines so a periodic timer does not drift. In virtual mode (headless backend) the
-// deadlines follow a virtual clock that the display advances once per frame.
+// deadlines follow a virtual clock that the display advances once per frame. While the
+// frame loop rests the timers sleep, and their callbacks are caught up when it goes on.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -30,6 +31,8 @@ struct Timer {
     std::thread::id threadId;
     // Virtual mode: the virtual time of the next callback.
     unsigned long long nextVirtual = 0;
+    // On the clock: the time of the next callback.
+    std::chrono::steady_clock::time_point next;
 };
 
 // Never destroyed: a timer the program did not kill keeps its (detached) thread waiting
@@ -40,22 +43,27 @@ std::map<UINT, std::shared_ptr<Timer>>& g_timers = *new std::map<UINT, std::shar
 UINT g_nextId = 1;
 bool g_virtual = false;
 unsigned long long g_virtualNow = 0;
+// The frame loop rests: timers sleep. Callbacks due up to g_catchUpTo are all delivered.
+bool g_resting = false;
+Clock::time_point g_catchUpTo{};
 const Clock::time_point g_start = Clock::now();
 
 void runTimer(std::shared_ptr<Timer> t) {
     std::unique_lock lock(g_mutex);
     t->threadId = std::this_thread::get_id();
-    Clock::time_point next = Clock::now() + std::chrono::milliseconds(t->delay);
     for (;;) {
         if (g_virtual) {
             g_changed.wait(
                 lock, [&] { return t->killed || !g_virtual || g_virtualNow >= t->nextVirtual; });
             if (!t->killed && !g_virtual) continue;  // back on the clock
-        } else {
-            g_changed.wait_until(lock, next, [&] { return t->killed; });
+        } else if (g_resting) {
+            g_changed.wait(lock, [&] { return t->killed || !g_resting || g_virtual; });
+            continue;
+        } else if (Clock::now() < t->next) {
+            g_changed.wait_until(lock, t->next, [&] { return t->killed || g_resting; });
         }
         if (t->killed) break;
-        if (!g_virtual && Clock::now() < next) continue;
+        if (!g_virtual && (g_resting || Clock::now() < t->next)) continue;
         t->inCallback = true;
         lock.unlock();
         t->callback(t->id, 0, t->user, 0, 0);
@@ -69,10 +77,14 @@ void runTimer(std::shared_ptr<Timer> t) {
             break;
         }
         t->nextVirtual += t->delay;
-        next += std::chrono::milliseconds(t->delay);
-        // After a long stall, go on from now instead of firing a burst to catch up.
-        if (Clock::now() > next + std::chrono::milliseconds(t->delay * 10)) next = Clock::now();
-        g_changed.notify_all();
+        t->next += std::chrono::milliseconds(t->delay);
+        // After a long stall, go on from now instead of firing a burst to catch up; the
+        // callbacks of a rest are all delivered.
+        const Clock::time_point now = Clock::now();
+        if (t->next > g_catchUpTo && now > t->next + std::chrono::milliseconds(t->delay * 10))
+            t->next = now;
+        // A rest's callbacks run in one go; the wake hears of them once they are all done.
+        if (g_virtual || t->next > g_catchUpTo) g_changed.notify_all();
     }
     t->finished = true;
     g_changed.notify_all();
@@ -99,6 +111,27 @@ void timersDeliverVirtualTick(unsigned milliseconds) {
     g_changed.wait(lock, [] {
         for (auto& [id, t] : g_timers)
             if (!t->killed && (t->inCallback || t->nextVirtual <= g_virtualNow)) return false;
+        return true;
+    });
+}
+
+void timersRest() {
+    std::lock_guard lock(g_mutex);
+    if (g_virtual) return;
+    // No need to wake the timers' threads: each finds the rest at its next deadline.
+    g_resting = true;
+}
+
+void timersWake() {
+    std::unique_lock lock(g_mutex);
+    if (!g_resting) return;
+    g_resting = false;
+    g_catchUpTo = Clock::now();
+    g_changed.notify_all();
+    // Done when no live timer has a callback due from the rest any more.
+    g_changed.wait(lock, [] {
+        for (auto& [id, t] : g_timers)
+            if (!t->killed && (t->inCallback || t->next <= g_catchUpTo)) return false;
         return true;
     });
 }
@@ -135,6 +168,7 @@ MMRESULT timeSetEvent(UINT delay, UINT, LPTIMECALLBACK callback, DWORD_PTR user,
     std::lock_guard lock(g_mutex);
     t->id = g_nextId++;
     t->nextVirtual = g_virtualNow + delay;
+    t->next = Clock::now() + std::chrono::milliseconds(delay);
     try {
         std::thread(runTimer, t).detach();
     } catch (...) {

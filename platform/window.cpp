@@ -72,8 +72,11 @@ bool isLive(HWND hwnd) {
 }
 
 void enqueue(const MSG& m) {
-    std::lock_guard lock(g_queueMutex);
-    g_queue.push_back(m);
+    {
+        std::lock_guard lock(g_queueMutex);
+        g_queue.push_back(m);
+    }
+    backend().wake();
 }
 
 void sendActivation(HWND hwnd, bool active) {
@@ -117,6 +120,13 @@ void setPointerClientPosition(int x, int y) {
 void notePresented() {
     g_presentCount.fetch_add(1);
     if (void (*observer)() = g_frameObserver.load()) observer();
+}
+
+bool nothingForTheWindow() {
+    if (g_window && !g_closeSignalPosted && g_closeSignalled.load(std::memory_order_relaxed))
+        return false;
+    std::lock_guard lock(g_queueMutex);
+    return g_queue.empty() && !g_quitPending;
 }
 
 void setFrameObserverForTests(void (*observer)()) {

@@ -83,6 +83,10 @@ int QVFlip() {
     return 1;
 }
 
+void QVFrameDueIn(int milliseconds) {
+    platform::displayFrameDueIn(milliseconds > 0 ? static_cast<unsigned>(milliseconds) : 0u);
+}
+
 float QVGetFPS() {
     std::lock_guard lock(g_fpsMutex);
     if (g_frameTimes.size() < 2) return 0.0f;

@@ -16,6 +16,9 @@ int QVSetViewport(int x, int y, int width, int height);
 IDirectDraw* QVGetLPDD();
 void QVGetDDInfo(IDirectDrawSurface** front, IDirectDrawSurface** back);
 int QVFlip();
+// The picture changes by itself in `milliseconds` (0: in the next frame): a program at rest
+// gets a frame then. A screen whose picture changes with time asks once a frame.
+void QVFrameDueIn(int milliseconds);
 // Frames presented per second, over the last second of real time.
 float QVGetFPS();
 void QVSetWindowXY(int x, int y);

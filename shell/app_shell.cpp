@@ -110,6 +110,8 @@ int runFrameLoop() {
         if (showFps == 1 || fpsOnScreen) restoreFpsArea();
         fpsOnScreen = showFps == 1;
         if (showFps == 1) {
+            // The reading changes with every frame: the program never rests while it shows.
+            QVFrameDueIn(0);
             lastFps = QVGetFPS();
             char text[32];
             std::snprintf(text, sizeof(text), "%5.2f", static_cast<double>(lastFps));

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "platform/mmsystem.h"
+#include "qv/qv.h"
 #include "shell/debug_log.h"
 
 namespace {
@@ -83,6 +84,19 @@ int timerMsSince(int startMs) {
     // Wraps like the 32-bit counter it reads instead of overflowing a signed int.
     return static_cast<int>(static_cast<unsigned>(timerClockMs.load()) -
                             static_cast<unsigned>(startMs));
+}
+
+void frameDueAtClock(int clockMs) {
+    const int ahead = static_cast<int>(static_cast<unsigned>(clockMs) -
+                                       static_cast<unsigned>(timerClockMs.load()));
+    if (ahead <= 0) {
+        QVFrameDueIn(0);
+        return;
+    }
+    // The clock moves a whole step per tick, and the next tick comes within a step: after
+    // n steps of real time it has moved at least n steps.
+    const int steps = (ahead + timerStepMs - 1) / timerStepMs;
+    QVFrameDueIn(steps * timerStepMs);
 }
 
 void setCountdown(int seconds) {

@@ -8,6 +8,9 @@ int getTimerClockMs();
 // 1 while a periodic timer is delivering ticks, else 0 (never started, failed or stopped).
 int isTimerServiceRunning();
 int timerMsSince(int startMs);
+// Asks for a frame by the time the clock reads clockMs: what a screen draws differently then
+// (a blink, the next step of a pulse) is shown on time even when the program rests.
+void frameDueAtClock(int clockMs);
 
 void setCountdown(int seconds);
 int getCountdown();

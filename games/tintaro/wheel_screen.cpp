@@ -419,6 +419,9 @@ void WheelScreen::pulseHint() {
     }
     const int lit = (elapsed / kHintPulseMs) % 2 == 0 ? 1 : 0;
     if (hintArm->frameOffset != lit) hintArm->setFrameOffset(lit);
+    // The next change by itself: the pulse's next step, or its end.
+    const int nextStep = (elapsed / kHintPulseMs + 1) * kHintPulseMs;
+    frameDueAtClock(hintStart + (nextStep <= kHintMs ? nextStep : kHintMs + 1));
 }
 
 void WheelScreen::endHintLook() {

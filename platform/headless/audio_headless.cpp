@@ -18,7 +18,7 @@ constexpr int kDefaultRate = 44100;
 constexpr int kDefaultChannels = 2;
 
 struct HeadlessAudio {
-    std::mutex mutex;  // held while mixing: audioDeviceLock excludes the callback with it
+    std::mutex mutex;  // held while mixing
     bool open = false;
     int rate = kDefaultRate;
     int channels = kDefaultChannels;
@@ -137,12 +137,8 @@ int audioDeviceChannels() {
     return audio().channels;
 }
 
-void audioDeviceLock() {
-    audio().mutex.lock();
-}
-void audioDeviceUnlock() {
-    audio().mutex.unlock();
-}
+// The virtual clock mixes on demand: nothing sleeps.
+void audioDeviceWake() {}
 
 void audioDeviceAdvance(int milliseconds) {
     HeadlessAudio& a = audio();

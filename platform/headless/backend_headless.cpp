@@ -344,6 +344,9 @@ void displaySetViewport(const RECT& viewport) {
 
 void displaySetWindowOrigin(int, int) {}
 
+// Frames follow the script and the virtual clock: there is no rest to wake from.
+void displayFrameDueIn(unsigned) {}
+
 bool displayPresent() {
     HeadlessBackend& b = self();
     if (!b.displayOpened) return false;

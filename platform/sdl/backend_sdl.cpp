@@ -9,6 +9,7 @@
 #include "platform/ddraw_internal.h"
 #include "platform/display.h"
 #include "platform/sdl/gamepad_sdl.h"
+#include "platform/sdl/pacing_sdl.h"
 
 namespace platform::sdl {
 
@@ -199,6 +200,10 @@ void SdlBackend::idle(bool presentedSincePoll) {
     // A program that presents nothing (inactive, or waiting in a loop) waits briefly
     // for input instead of spinning a core.
     if (!windowHasFocus() || !presentedSincePoll) SDL_WaitEventTimeout(nullptr, 10);
+}
+
+void SdlBackend::wake() {
+    wakeFromRest();
 }
 
 void SdlBackend::pointerShown(bool shown) {

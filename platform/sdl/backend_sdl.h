@@ -61,6 +61,7 @@ public:
     void messageBox(const char* text, const char* caption, UINT type) override;
     void pointerShown(bool shown) override;
     void beforeStartingProgram() override;
+    void wake() override;
 
     // The window's remembered state (backend_sdl.cpp).
     WindowState currentState();

@@ -92,6 +92,10 @@ void displaySetViewport(const RECT& viewport) {
 
 void displaySetWindowOrigin(int, int) {}
 
+void displayFrameDueIn(unsigned milliseconds) {
+    sdl::frameDueIn(milliseconds);
+}
+
 bool displayPresent() {
     sdl::SdlBackend& b = sdl::sdlBackend();
     if (!b.renderer) return false;

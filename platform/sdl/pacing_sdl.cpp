@@ -1,21 +1,107 @@
-// The pace of frames in the sdl backend.
+// The pace of frames in the sdl backend, and the rest of a program whose picture stands
+// still.
 #include "platform/sdl/pacing_sdl.h"
 
-#include <SDL.h>
+#include <algorithm>
+#include <atomic>
+
+#include "platform/sdl/backend_sdl.h"
+#include "platform/timer_internal.h"
 
 namespace platform::sdl {
 namespace {
 
-constexpr Uint32 kFrameMs = 16;
-Uint32 lastPresent = 0;
+constexpr Uint64 kFrameMs = 16;
+// Frames in a row that showed nothing new before the program rests: a screen that changes
+// only every few frames keeps its pace.
+constexpr int kStillFramesBeforeRest = 6;
+// A rest looks up from its wait at least this often, without a frame: for a close asked by a
+// signal, which the wait for the display does not see.
+constexpr Uint64 kRestSliceMs = 1000;
+constexpr Uint64 kNoDeadline = ~Uint64{0};
+
+Uint64 lastPresent = 0;
+int stillFrames = 0;
+bool due = false;
+Uint64 dueAt = 0;
+std::atomic<bool> resting{false};
+// The event that wakes a rest from another thread, registered by the first rest.
+std::atomic<Uint32> wakeEventType{0};
+
+// The earliest moment the rest must end for the backend's own sake: the window's settled
+// place is written once its moves have stopped.
+Uint64 backendDeadline(Uint64 until) {
+    const SdlBackend& b = sdlBackend();
+    if (b.stateDirty) until = std::min<Uint64>(until, Uint64{b.stateChangedAt} + kSettleMs + 1);
+    return until;
+}
+
+// Waits until an event comes, something is posted to the window, or `until`. SDL waits on
+// the display connection alone only while no joystick is open; with one it would poll every
+// millisecond, so then the rest looks for events once a frame instead (still without frames).
+void waitForInput(Uint64 until) {
+    SdlBackend& b = sdlBackend();
+    const bool polling = SDL_WasInit(SDL_INIT_JOYSTICK) != 0 && SDL_NumJoysticks() > 0;
+    for (;;) {
+        const Uint64 now = SDL_GetTicks64();
+        if (now >= until || !nothingForTheWindow()) return;
+        const int left = static_cast<int>(std::min<Uint64>(until - now, kRestSliceMs));
+        SDL_Event e;
+        if (polling) {
+            SDL_Delay(static_cast<Uint32>(std::min(left, static_cast<int>(kFrameMs))));
+            if (SDL_PollEvent(&e)) {
+                b.handle(e);
+                return;
+            }
+        } else if (SDL_WaitEventTimeout(&e, left)) {
+            b.handle(e);
+            return;
+        }
+    }
+}
+
+void rest(Uint64 until) {
+    if (wakeEventType.load() == 0) wakeEventType.store(SDL_RegisterEvents(1));
+    resting.store(true);
+    timersRest();
+    waitForInput(backendDeadline(until));
+    resting.store(false);
+    // What the wait found becomes the program's messages before its timers catch up, so that
+    // the clock's ticks already sample a press that the next frame reads.
+    sdlBackend().pollEvents();
+    timersWake();
+}
 
 }  // namespace
 
-void paceFrame(bool) {
-    // Never faster than the display refresh, even where vsync is missing or nothing was shown.
-    const Uint32 spent = SDL_GetTicks() - lastPresent;
-    if (lastPresent != 0 && spent < kFrameMs) SDL_Delay(kFrameMs - spent);
-    lastPresent = SDL_GetTicks();
+void paceFrame(bool shownChanged) {
+    stillFrames = shownChanged ? 0 : stillFrames + 1;
+    const Uint64 now = SDL_GetTicks64();
+    const Uint64 nextFrame = lastPresent + kFrameMs;
+    const Uint64 until = due ? dueAt : kNoDeadline;
+    due = false;
+    if (stillFrames >= kStillFramesBeforeRest && until > nextFrame) {
+        rest(until);
+    } else if (lastPresent != 0 && now < nextFrame) {
+        // Never faster than the display refresh, even where vsync is missing or nothing
+        // was shown.
+        SDL_Delay(static_cast<Uint32>(nextFrame - now));
+    }
+    lastPresent = SDL_GetTicks64();
+}
+
+void frameDueIn(unsigned milliseconds) {
+    // One more millisecond: the tick count read now may lag real time by almost one.
+    const Uint64 at = SDL_GetTicks64() + milliseconds + 1;
+    if (!due || at < dueAt) dueAt = at;
+    due = true;
+}
+
+void wakeFromRest() {
+    if (!resting.load()) return;
+    SDL_Event e{};
+    e.type = wakeEventType.load();
+    SDL_PushEvent(&e);
 }
 
 }  // namespace platform::sdl

@@ -111,6 +111,35 @@ TEST(Timer, VirtualTicksDeliverOneCallbackEachOnTheTimersThread) {
     platform::faultClearAll();
 }
 
+// While the frame loop rests no callback runs; when it wakes, every period of the rest is
+// delivered before timersWake returns (the clock the callbacks keep reads true again), and
+// the timer goes on at its period afterwards.
+TEST(Timer, ARestHoldsTheCallbacksAndTheWakeDeliversEveryOneThatFellDue) {
+    using namespace std::chrono;
+    std::atomic<int> calls{0};
+    const auto start = steady_clock::now();
+    UINT id = timeSetEvent(10, 5, record, reinterpret_cast<DWORD_PTR>(&calls), TIME_PERIODIC);
+    ASSERT_NE(id, 0u);
+    std::this_thread::sleep_for(milliseconds(55));
+    platform::timersRest();
+    std::this_thread::sleep_for(milliseconds(15));  // a callback already running ends
+    const int atRest = calls.load();
+    std::this_thread::sleep_for(milliseconds(300));
+    EXPECT_EQ(calls.load(), atRest) << "no callback while resting";
+    const auto woke = steady_clock::now();
+    platform::timersWake();
+    const int due = static_cast<int>(duration_cast<milliseconds>(woke - start).count() / 10);
+    EXPECT_GE(calls.load(), due) << "every period of the rest delivered before the wake returns";
+    EXPECT_LE(calls.load(), due + 2);
+    EXPECT_NE(g_callbackThread.load(), std::this_thread::get_id());
+    platform::timersWake();  // not resting: nothing to do
+    const int afterWake = calls.load();
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_GE(calls.load() - afterWake, 5) << "ticking again at its period";
+    EXPECT_LE(calls.load() - afterWake, 12);
+    timeKillEvent(id);
+}
+
 }  // namespace
 
 namespace {
