@@ -7,6 +7,7 @@
 #include "platform/sdl/backend_sdl.h"
 #include "platform/sdl/gamepad_sdl.h"
 #include "platform/sdl/keyboard_sdl.h"
+#include "platform/sdl/pacing_sdl.h"
 
 namespace platform::sdl {
 namespace {
@@ -39,6 +40,7 @@ bool SdlBackend::toPicture(int x, int y, int* px, int* py) {
 }
 
 void SdlBackend::handle(const SDL_Event& e) {
+    inputArrived();
     if (gamepadEvent(e)) return;
     switch (e.type) {
         case SDL_QUIT:

@@ -66,6 +66,8 @@ void rest(Uint64 until) {
     timersRest();
     waitForInput(backendDeadline(until));
     resting.store(false);
+    // Whatever ended the rest may show only a frame or two later.
+    stillFrames = 0;
     // What the wait found becomes the program's messages before its timers catch up, so that
     // the clock's ticks already sample a press that the next frame reads.
     sdlBackend().pollEvents();
@@ -80,7 +82,7 @@ void paceFrame(bool shownChanged) {
     const Uint64 nextFrame = lastPresent + kFrameMs;
     const Uint64 until = due ? dueAt : kNoDeadline;
     due = false;
-    if (stillFrames >= kStillFramesBeforeRest && until > nextFrame) {
+    if (stillFrames >= kStillFramesBeforeRest && until > nextFrame && nothingForTheWindow()) {
         rest(until);
     } else if (lastPresent != 0 && now < nextFrame) {
         // Never faster than the display refresh, even where vsync is missing or nothing
@@ -88,6 +90,10 @@ void paceFrame(bool shownChanged) {
         SDL_Delay(static_cast<Uint32>(nextFrame - now));
     }
     lastPresent = SDL_GetTicks64();
+}
+
+void inputArrived() {
+    stillFrames = 0;
 }
 
 void frameDueIn(unsigned milliseconds) {

@@ -11,6 +11,8 @@ namespace platform::sdl {
 
 // Called after every present, whether or not it showed anything new.
 void paceFrame(bool shownChanged);
+// Input came: what it changes may show only in a later frame, so the frames go on for a while.
+void inputArrived();
 // A frame is due in `milliseconds` even without input (displayFrameDueIn).
 void frameDueIn(unsigned milliseconds);
 // Wakes a rest from any thread.
