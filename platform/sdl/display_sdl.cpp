@@ -163,8 +163,9 @@ bool displayPresent() {
         SDL_RenderPresent(b.renderer);
         b.forcePresent = false;
     }
-    sdl::paceFrame(show);
+    // Counted (and observed) as shown, before the wait for the next frame or the rest.
     notePresented();
+    sdl::paceFrame(show);
     return true;
 }
 
