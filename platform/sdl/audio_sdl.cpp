@@ -5,6 +5,7 @@
 // device's own, so that neither the program nor the mixing ever waits for them.
 #include <SDL.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -25,13 +26,17 @@ struct SdlAudio {
     bool open = false;             // between audioDeviceOpen and audioDeviceClose
     SDL_AudioDeviceID device = 0;  // the SDL device; 0 while it sleeps
     bool sleepWanted = false;      // the callback heard enough silence
-    bool wakeWanted = false;       // a voice started while asleep or going to sleep
+    bool wakeWanted = false;       // a voice started while asleep
     bool quit = false;
     std::thread keeper;
     int rate = 0;
     int channels = 0;
     AudioMixFn mix = nullptr;
     void* user = nullptr;
+    // Counts the voices started (written under the mutex): a sleep asked before the latest
+    // start is not carried out.
+    std::atomic<unsigned> voiceStarts{0};
+    unsigned startsWhenSleepAsked = 0;
     // The callback's own count of silent frames since the last sound.
     int silentFrames = 0;
     bool sleepAsked = false;
@@ -45,6 +50,8 @@ SdlAudio& audio() {
 void SDLCALL fill(void* userdata, Uint8* stream, int length) {
     auto* a = static_cast<SdlAudio*>(userdata);
     const int frames = length / (a->channels * static_cast<int>(sizeof(std::int16_t)));
+    // Read before mixing: a voice started after the mix found none counts as newer.
+    const unsigned starts = a->voiceStarts.load();
     if (a->mix(reinterpret_cast<std::int16_t*>(stream), frames, a->user)) {
         a->silentFrames = 0;
         a->sleepAsked = false;
@@ -54,7 +61,9 @@ void SDLCALL fill(void* userdata, Uint8* stream, int length) {
     if (a->sleepAsked || a->silentFrames < a->rate / 1000 * kSleepAfterMs) return;
     a->sleepAsked = true;
     std::lock_guard lock(a->mutex);
+    if (a->voiceStarts.load() != starts) return;  // a sound has just started
     a->sleepWanted = true;
+    a->startsWhenSleepAsked = starts;
     a->changed.notify_all();
 }
 
@@ -84,10 +93,7 @@ void keep(SdlAudio& a) {
         if (a.device != 0) {
             a.sleepWanted = false;
             // A sound started since the callback asked: stay awake.
-            if (a.wakeWanted) {
-                a.wakeWanted = false;
-                continue;
-            }
+            if (a.voiceStarts.load() != a.startsWhenSleepAsked) continue;
             const SDL_AudioDeviceID d = a.device;
             a.device = 0;
             lock.unlock();
@@ -125,12 +131,16 @@ bool audioDeviceOpen(int rate, int channels, AudioMixFn mix, void* user) {
     a.user = user;
     a.silentFrames = 0;
     a.sleepAsked = a.sleepWanted = a.wakeWanted = a.quit = false;
+    // Opened without the lock: the callback takes it, under SDL's own lock of the device.
+    lock.unlock();
     SDL_AudioSpec have{};
-    a.device = openSdlDevice(a, &have);
-    if (a.device == 0) {
+    const SDL_AudioDeviceID d = openSdlDevice(a, &have);
+    if (d == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
+    lock.lock();
+    a.device = d;
     a.open = true;
     a.keeper = std::thread(keep, std::ref(a));
     return true;
@@ -156,7 +166,8 @@ void audioDeviceClose() {
 void audioDeviceWake() {
     SdlAudio& a = audio();
     std::lock_guard lock(a.mutex);
-    if (!a.open || (a.device != 0 && !a.sleepWanted)) return;
+    a.voiceStarts.fetch_add(1);
+    if (!a.open || a.device != 0) return;
     a.wakeWanted = true;
     a.changed.notify_all();
 }
