@@ -58,7 +58,7 @@ void runTimer(std::shared_ptr<Timer> t) {
             if (!t->killed && !g_virtual) continue;  // back on the clock
         } else if (g_resting) {
             g_changed.wait(lock, [&] { return t->killed || !g_resting || g_virtual; });
-            continue;
+            if (!t->killed) continue;
         } else if (Clock::now() < t->next) {
             g_changed.wait_until(lock, t->next, [&] { return t->killed || g_resting; });
         }

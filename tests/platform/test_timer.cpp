@@ -123,6 +123,10 @@ TEST(Timer, ARestHoldsTheCallbacksAndTheWakeDeliversEveryOneThatFellDue) {
     std::this_thread::sleep_for(milliseconds(55));
     platform::timersRest();
     std::this_thread::sleep_for(milliseconds(15));  // a callback already running ends
+    // A timer killed during the rest ends at once, its thread included.
+    UINT other = timeSetEvent(10, 5, count, 0, TIME_PERIODIC);
+    ASSERT_NE(other, 0u);
+    EXPECT_EQ(timeKillEvent(other), static_cast<MMRESULT>(TIMERR_NOERROR));
     const int atRest = calls.load();
     std::this_thread::sleep_for(milliseconds(300));
     EXPECT_EQ(calls.load(), atRest) << "no callback while resting";
