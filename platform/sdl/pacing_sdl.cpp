@@ -18,6 +18,9 @@ constexpr int kStillFramesBeforeRest = 6;
 // A rest looks up from its wait at least this often, without a frame: for a close asked by a
 // signal, which the wait for the display does not see.
 constexpr Uint64 kRestSliceMs = 1000;
+// A long rest hands the timers their ticks this often, so that waking after hours does not
+// first deliver hours of ticks in one go (each takes a fraction of a microsecond).
+constexpr Uint64 kCatchUpEveryMs = 10000;
 constexpr Uint64 kNoDeadline = ~Uint64{0};
 
 Uint64 lastPresent = 0;
@@ -42,9 +45,15 @@ Uint64 backendDeadline(Uint64 until) {
 void waitForInput(Uint64 until) {
     SdlBackend& b = sdlBackend();
     const bool polling = SDL_WasInit(SDL_INIT_JOYSTICK) != 0 && SDL_NumJoysticks() > 0;
+    Uint64 caughtUp = SDL_GetTicks64();
     for (;;) {
         const Uint64 now = SDL_GetTicks64();
         if (now >= until || !nothingForTheWindow()) return;
+        if (now - caughtUp >= kCatchUpEveryMs) {
+            timersWake();
+            timersRest();
+            caughtUp = now;
+        }
         const int left = static_cast<int>(std::min<Uint64>(until - now, kRestSliceMs));
         SDL_Event e;
         if (polling) {
