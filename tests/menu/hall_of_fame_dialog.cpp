@@ -15,6 +15,7 @@
 #include "framework/dirty_rect_manager.h"
 #include "menu_support.h"
 #include "platform/transcript.h"
+#include "profile/score_moves.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -263,6 +264,31 @@ TEST_F(HallOfFameTest, ANameCannotForgeParametersAndSendNoHidesAddressAndEmail) 
         kSite + "game=T%26T&name=" + spaces + "%3Aa%3Ab%3AY&score=" + std::to_string(0x3C3C3C3);
     EXPECT_EQ(spaced.uploadAddress, whole);
     EXPECT_EQ(readTranscript(), "launch\topen\t" + whole + "\t\t\n");
+}
+
+TEST_F(HallOfFameTest, MovesGoOnlyWithTheRowTheyWereKeptFor) {
+    const std::string ann = "Ann:a:b:Y";
+    writeScores({{0, {ann, 1234}}, {1, {"Bob:::Y", 99}}});
+    const std::string address = kSite + "game=Game&name=Ann%3Aa%3Ab%3AY&score=63162129";
+    HallOfFameDialog d;
+    open(d);
+    // An install without hiscore.moves uploads without moves.
+    EXPECT_EQ(d.buildUploadAddress(), address);
+    auto row = [](const std::string& name, int score, std::vector<std::uint8_t> moves) {
+        ScoreMovesRow r;
+        r.score = score;
+        std::snprintf(r.name, sizeof r.name, "%s", name.c_str());
+        r.moves = std::move(moves);
+        return r;
+    };
+    // Rows of the same text with another score, or of another text, are not row 0's.
+    ScoreMoves file;
+    file.rows = {row(ann, 1000, {1}), row("Ann:a:b:N", 1234, {2}), row("Bob:::Y", 99, {4})};
+    ASSERT_EQ(file.writeFile("hiscore.moves"), 1);
+    EXPECT_EQ(d.buildUploadAddress(), address);
+    file.rows.push_back(row(ann, 1234, {0, 1, 2, 3, 4, 5, 5}));
+    ASSERT_EQ(file.writeFile("hiscore.moves"), 1);
+    EXPECT_EQ(d.buildUploadAddress(), address + "&moves=0123455");
 }
 
 TEST(UrlEncode, LeavesOnlyUnreservedBytesAsTheyAre) {
