@@ -1,7 +1,9 @@
 #include "profile/score_moves.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <utility>
 
 #include "platform/atomic_file.h"
 #include "platform/path.h"

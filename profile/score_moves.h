@@ -12,6 +12,7 @@
 // version reads as no rows. A missing file means no moves are known.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
