@@ -1,5 +1,6 @@
 #include "menu/hall_of_fame_dialog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,10 +9,12 @@
 #include "menu/publisher_site.h"
 #include "platform/win32.h"
 #include "profile/save_report.h"
+#include "profile/score_moves.h"
 
 namespace {
 
 constexpr const char* kScorePath = "/cgi-bin/hiscore.cgi?";
+constexpr const char* kScoreMovesFile = "hiscore.moves";
 constexpr int kRowsPerColumn = 10;
 constexpr int kFirstRowY = 275;
 constexpr int kRowStep = 26;
@@ -20,28 +23,29 @@ constexpr int kScoreX[2] = {256, 587};
 // Space kept clear between the end of a name and its score.
 constexpr int kColumnGap = 10;
 
-bool needsEscape(unsigned char c) {
-    switch (c) {
-        case 0x20:
-        case 0x22:
-        case 0x23:
-        case 0x25:
-        case 0x3B:
-        case 0x3C:
-        case 0x3E:
-        case 0x3F:
-        case 0x5B:
-        case 0x5C:
-        case 0x5D:
-        case 0x5E:
-        case 0x7B:
-        case 0x7C:
-        case 0x7D:
-        case 0x7E:
-            return true;
-        default:
-            return false;
-    }
+// The bytes a query value may hold as they are; every other one goes as %XX, so that no
+// name can add or change a parameter.
+bool unreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+std::string encoded(const std::string& value) {
+    std::string out(value.size() * 3 + 1, '\0');
+    out.resize(std::strlen(HallOfFameDialog::urlEncode(value.c_str(), out.data())));
+    return out;
+}
+
+// The entry text as uploaded. The game writes "name:address:email:send", send "Y" or "N"
+// last. Address and e-mail go only when send is "Y"; otherwise the same four-field shape
+// goes with them empty, "name:::N", so that the server splits every entry alike.
+std::string uploadedEntry(const char* text) {
+    const std::string entry(text, strnlen(text, ScoreTable::kNameLength));
+    if (entry.empty()) return entry;
+    const std::size_t last = entry.rfind(':');
+    const bool fourFields = std::count(entry.begin(), entry.end(), ':') >= 3;
+    if (fourFields && entry.compare(last + 1, std::string::npos, "Y") == 0) return entry;
+    return entry.substr(0, entry.find(':')) + ":::N";
 }
 
 BitmapFont* loadHallFont(const char* file) {
@@ -54,7 +58,7 @@ BitmapFont* loadHallFont(const char* file) {
 }  // namespace
 
 HallOfFameDialog::HallOfFameDialog()
-    : blackFont(nullptr), purpleFont(nullptr), table(nullptr), gameName{}, uploadAddress{} {}
+    : blackFont(nullptr), purpleFont(nullptr), table(nullptr), gameName{} {}
 
 HallOfFameDialog::~HallOfFameDialog() {
     freeOwned();
@@ -114,58 +118,53 @@ void HallOfFameDialog::leave() {
 }
 
 char* HallOfFameDialog::urlEncode(const char* in, char* out) {
-    static const char kHex[] = "0123456789abcdef";
+    static const char kHex[] = "0123456789ABCDEF";
     char* w = out;
     for (const char* p = in; p && *p; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
-        if (needsEscape(c)) {
+        if (unreserved(c)) {
+            *w++ = static_cast<char>(c);
+        } else {
             *w++ = '%';
             *w++ = kHex[c >> 4];
             *w++ = kHex[c & 0xF];
-        } else {
-            *w++ = static_cast<char>(c);
         }
     }
     *w = '\0';
     return out;
 }
 
-int HallOfFameDialog::buildUploadAddress(char* out, std::size_t size) const {
-    if (!out || size == 0) return 0;
-    out[0] = '\0';
+std::string HallOfFameDialog::buildUploadAddress() const {
     std::string game = gameName;
     if (game.empty()) {
         char folder[MAX_PATH] = {};
         const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-        if (length == 0 || length >= sizeof folder) return 0;
+        if (length == 0 || length >= sizeof folder) return {};
         game = folder;
         const std::size_t cut = game.find_last_of("/\\");
         if (cut != std::string::npos) game.erase(0, cut + 1);
     }
     const bool hasRow = table && table->entries && table->count > 0;
-    char name[ScoreTable::kNameLength + 1] = {};
-    int score = 0;
-    if (hasRow) {
-        std::memcpy(name, table->entries[0].name, ScoreTable::kNameLength);
-        score = table->entries[0].score;
+    const char* name = hasRow ? table->entries[0].name : "";
+    const int score = hasRow ? table->entries[0].score : 0;
+    std::string address = std::string(publisherSite()) + kScorePath + "game=" + encoded(game) +
+                          "&name=" + encoded(uploadedEntry(name)) +
+                          "&score=" + std::to_string(score ^ kScoreMask);
+    // The moves go only with the row the game kept them for: same text, same score.
+    ScoreMoves moves;
+    moves.readFile(kScoreMovesFile);
+    const ScoreMovesRow* played = hasRow && name[0] != '\0' ? moves.find(name, score) : nullptr;
+    if (played) {
+        address += "&moves=";
+        for (const std::uint8_t code : played->moves) address += static_cast<char>('0' + code);
     }
-    char query[512];
-    std::snprintf(query, sizeof query, "game=%s&name=%s&score=%d", game.c_str(), name,
-                  score ^ kScoreMask);
-    char encoded[sizeof query * 3 + 1];
-    urlEncode(query, encoded);
-    const int n = std::snprintf(out, size, "%s%s%s", publisherSite(), kScorePath, encoded);
-    if (n < 0 || static_cast<std::size_t>(n) >= size) {
-        // Refused rather than cut: a shortened query would send a wrong score or name.
-        out[0] = '\0';
-        return 0;
-    }
-    return 1;
+    return address;
 }
 
 void HallOfFameDialog::uploadBest() {
-    if (!buildUploadAddress(uploadAddress, sizeof uploadAddress)) return;
-    ShellExecuteA(nullptr, "open", uploadAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    uploadAddress = buildUploadAddress();
+    if (uploadAddress.empty()) return;
+    ShellExecuteA(nullptr, "open", uploadAddress.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void HallOfFameDialog::drawTable(IDirectDrawSurface* target) const {

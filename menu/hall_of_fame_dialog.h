@@ -3,7 +3,7 @@
 // through the browser), "clear" (empties the file and closes) and "back".
 #pragma once
 
-#include <cstddef>
+#include <string>
 
 #include "framework/dialog_screen.h"
 #include "menu/bitmap_font.h"
@@ -13,7 +13,6 @@
 class HallOfFameDialog : public DialogScreen {
 public:
     static constexpr int kScoreMask = 0x3C3C3C3;
-    static constexpr int kAddressSize = 256;
     static constexpr int kNamePartSize = 64;
 
     HallOfFameDialog();
@@ -30,12 +29,14 @@ public:
     void setGame(const GameEntry* game);
     void setGameName(const char* gameName);
 
-    // Copies in to out, replacing the sixteen bytes unsafe in an address by "%" and two
-    // lower-case hex digits. out needs room for three times the length of in, plus one.
+    // Copies in to out, replacing every byte but A-Z a-z 0-9 - . _ ~ by "%" and two
+    // upper-case hex digits. out needs room for three times the length of in, plus one.
     static char* urlEncode(const char* in, char* out);
-    // The upload address of row 0 into out (size bytes). 0, with out emptied, when the
-    // address would not fit.
-    int buildUploadAddress(char* out, std::size_t size) const;
+    // The upload address of row 0, whole however long: <site>/cgi-bin/hiscore.cgi?game=G
+    // &name=N&score=S[&moves=M], each value encoded, S the masked score, M one digit
+    // 2 * ring + direction per move when hiscore.moves holds the row's moves. Empty when
+    // the game cannot be named.
+    std::string buildUploadAddress() const;
     // Draws the name part and score of every non-empty row onto target.
     void drawTable(IDirectDrawSurface* target) const;
 
@@ -44,7 +45,7 @@ public:
     ScoreTable* table;
     char gameName[64];
     // The address last opened by "upload" (empty when none or refused).
-    char uploadAddress[kAddressSize];
+    std::string uploadAddress;
 
 private:
     void freeOwned();

@@ -11,6 +11,7 @@
 #include "platform/path.h"
 #include "platform/win32.h"
 #include "profile/save_report.h"
+#include "profile/score_moves.h"
 #include "shell/main_window.h"
 #include "shell/timer_service.h"
 #include "sound/sound_effect_registry.h"
@@ -46,6 +47,7 @@ using namespace tintaro;
 namespace {
 constexpr const char* kScoreFile = "hiscore.dat";
 constexpr const char* kMovesFile = "moves.dat";
+constexpr const char* kScoreMovesFile = "hiscore.moves";
 }  // namespace
 
 WheelGame wheelGame;
@@ -195,7 +197,24 @@ void WheelGame::submitScore() {
         moveLog->entered = earlier;
         highScores.resize(ScoreTable::kRows);
         highScores.readFile(kScoreFile);
+        return;
     }
+    if (next.present) keepMovesOfRow(next);
+}
+
+void WheelGame::keepMovesOfRow(const EnteredScore& row) {
+    // After the table: a failure here loses only the moves, never the score, and an upload
+    // of a row without moves simply goes without them.
+    ScoreMovesRow kept;
+    kept.score = row.score;
+    std::memcpy(kept.name, row.name, sizeof kept.name);
+    for (int i = 0; moveLog != nullptr && i < moveLog->size(); ++i)
+        kept.moves.push_back(ScoreMoves::moveCode(moveLog->at(i)->ring, moveLog->at(i)->direction));
+    ScoreMoves file;
+    file.readFile(kScoreMovesFile);
+    file.keep(highScores, kept);
+    if (file.writeFile(kScoreMovesFile) != 1)
+        reportFailedSave("The moves of your score", kScoreMovesFile);
 }
 
 void WheelGame::recordMove(int ring, int direction) {

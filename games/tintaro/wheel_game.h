@@ -83,6 +83,9 @@ public:
     // game has one row at most: once entered (also before a resume), only a better score
     // replaces that row. The table is read again first, so only this game's row changes.
     void submitScore();
+    // Keeps the moves of this game beside the table in hiscore.moves, under the row it made
+    // (which the table must hold); rows the table no longer holds are dropped from the file.
+    void keepMovesOfRow(const EnteredScore& row);
 
     void recordMove(int ring, int direction);
     // Writes the move log to the file (atomically; a failed write keeps the old file and

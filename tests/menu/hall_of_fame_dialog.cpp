@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,6 +15,7 @@
 #include "framework/dirty_rect_manager.h"
 #include "menu_support.h"
 #include "platform/transcript.h"
+#include "profile/score_moves.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -203,9 +206,10 @@ TEST_F(HallOfFameTest, UploadOpensTheEncodedAddressWithTheMaskedScore) {
     clickUpload(d);
     platform::transcriptClose();
     EXPECT_EQ(d.closed, 0);
-    // 1234 xor 0x3C3C3C3; the folder's name stands for the game.
+    // 1234 xor 0x3C3C3C3; the folder's name stands for the game; send is Y, so address and
+    // e-mail go too, every byte of them but letters, digits and - . _ ~ encoded.
     const std::string address =
-        kSite + "game=Game&name=Ann%20Lee:1%20Main%20St:a@b=c&d:Y&score=63162129";
+        kSite + "game=Game&name=Ann%20Lee%3A1%20Main%20St%3Aa%40b%3Dc%26d%3AY&score=63162129";
     EXPECT_EQ(d.uploadAddress, address);
     EXPECT_EQ(readTranscript(),
               "launch\topen\t" + address + "\t\t\nlaunch\topen\t" + address + "\t\t\n");
@@ -222,47 +226,90 @@ TEST_F(HallOfFameTest, UploadNamesTheGivenGameAndSendsAnEmptyTable) {
     std::snprintf(entry.name, sizeof entry.name, "Tintaro");
     d.setGame(&entry);
     open(d);
-    char address[256];
-    ASSERT_EQ(d.buildUploadAddress(address, sizeof address), 1);
-    EXPECT_EQ(std::string(address), kSite + "game=Tintaro&name=&score=63161283");
+    EXPECT_EQ(d.buildUploadAddress(), kSite + "game=Tintaro&name=&score=63161283");
 }
 
-TEST_F(HallOfFameTest, AnAddressTooLongIsRefused) {
-    // The address without the name takes 73 bytes: 182 name bytes fill 255.
-    writeScores({{0, {std::string(182, 'x'), 0}}});
-    {
-        HallOfFameDialog d;
-        open(d);
-        char address[256];
-        ASSERT_EQ(d.buildUploadAddress(address, sizeof address), 1);
-        EXPECT_EQ(std::string(address).size(), 255u);
-    }
-    writeScores({{0, {std::string(183, 'x'), 0}}});
-    ASSERT_TRUE(platform::transcriptOpen(transcriptPath()));
+TEST_F(HallOfFameTest, ANameCannotForgeParametersAndSendNoHidesAddressAndEmail) {
+    // A name made to add a score, with every kind of byte that must not go as it is.
+    const std::string forged = "x&score=9999999 +\x01\xe9~-._";
+    writeScores({{0, {forged + ":1 Road:ada@example.org:N", 70}}});
     HallOfFameDialog d;
     open(d);
-    char address[256];
-    EXPECT_EQ(d.buildUploadAddress(address, sizeof address), 0);
-    EXPECT_STREQ(address, "");
-    // Encoding makes a short name long: 100 spaces become 300 bytes.
-    writeScores({{0, {"A" + std::string(100, ' '), 0}}});
+    const std::string value = "x%26score%3D9999999%20%2B%01%E9~-._%3A%3A%3AN";
+    EXPECT_EQ(d.buildUploadAddress(),
+              kSite + "game=Game&name=" + value + "&score=" + std::to_string(70 ^ 0x3C3C3C3));
+    // Decoding the value gives back the name, its address and e-mail left out.
+    std::string decoded;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '%') {
+            decoded += value[i];
+            continue;
+        }
+        decoded += static_cast<char>(std::stoi(value.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+    }
+    EXPECT_EQ(decoded, forged + ":::N");
+
+    // The game name is a value too; an address far longer than 256 bytes is built whole.
+    writeScores({{0, {std::string(240, ' ') + ":a:b:Y", 0}}});
     HallOfFameDialog spaced;
+    spaced.setGameName("T&T");
     open(spaced);
+    ASSERT_TRUE(platform::transcriptOpen(transcriptPath()));
     clickUpload(spaced);
-    clickUpload(d);
     platform::transcriptClose();
-    EXPECT_STREQ(spaced.uploadAddress, "");
-    EXPECT_EQ(readTranscript(), "");
+    std::string spaces;
+    for (int i = 0; i < 240; ++i) spaces += "%20";
+    const std::string whole =
+        kSite + "game=T%26T&name=" + spaces + "%3Aa%3Ab%3AY&score=" + std::to_string(0x3C3C3C3);
+    EXPECT_EQ(spaced.uploadAddress, whole);
+    EXPECT_EQ(readTranscript(), "launch\topen\t" + whole + "\t\t\n");
 }
 
-TEST(UrlEncode, EscapesExactlySixteenBytes) {
-    char out[128];
-    EXPECT_STREQ(HallOfFameDialog::urlEncode(" \"#%;<>?[\\]^{|}~", out),
-                 "%20%22%23%25%3b%3c%3e%3f%5b%5c%5d%5e%7b%7c%7d%7e");
-    EXPECT_EQ(HallOfFameDialog::urlEncode("a&b=c:/+@", out), out);
-    EXPECT_STREQ(out, "a&b=c:/+@");
-    EXPECT_STREQ(HallOfFameDialog::urlEncode("\x01\x7f\xe9!", out), "\x01\x7f\xe9!");
-    EXPECT_STREQ(HallOfFameDialog::urlEncode("", out), "");
+TEST_F(HallOfFameTest, MovesGoOnlyWithTheRowTheyWereKeptFor) {
+    const std::string ann = "Ann:a:b:Y";
+    writeScores({{0, {ann, 1234}}, {1, {"Bob:::Y", 99}}});
+    const std::string address = kSite + "game=Game&name=Ann%3Aa%3Ab%3AY&score=63162129";
+    HallOfFameDialog d;
+    open(d);
+    // An install without hiscore.moves uploads without moves.
+    EXPECT_EQ(d.buildUploadAddress(), address);
+    auto row = [](const std::string& name, int score, std::vector<std::uint8_t> moves) {
+        ScoreMovesRow r;
+        r.score = score;
+        std::snprintf(r.name, sizeof r.name, "%s", name.c_str());
+        r.moves = std::move(moves);
+        return r;
+    };
+    // Rows of the same text with another score, or of another text, are not row 0's.
+    ScoreMoves file;
+    file.rows = {row(ann, 1000, {1}), row("Ann:a:b:N", 1234, {2}), row("Bob:::Y", 99, {4})};
+    ASSERT_EQ(file.writeFile("hiscore.moves"), 1);
+    EXPECT_EQ(d.buildUploadAddress(), address);
+    file.rows.push_back(row(ann, 1234, {0, 1, 2, 3, 4, 5, 5}));
+    ASSERT_EQ(file.writeFile("hiscore.moves"), 1);
+    EXPECT_EQ(d.buildUploadAddress(), address + "&moves=0123455");
+}
+
+TEST(UrlEncode, LeavesOnlyUnreservedBytesAsTheyAre) {
+    std::string all;
+    for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+    std::string out(all.size() * 3 + 1, '#');
+    EXPECT_EQ(HallOfFameDialog::urlEncode(all.c_str(), out.data()), out.data());
+    std::string expected;
+    for (int c = 1; c < 256; ++c) {
+        if (std::isalnum(c) != 0 && c < 0x80) {
+            expected += static_cast<char>(c);
+        } else if (c == '-' || c == '.' || c == '_' || c == '~') {
+            expected += static_cast<char>(c);
+        } else {
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X", c);
+            expected += escape;
+        }
+    }
+    EXPECT_EQ(std::string(out.c_str()), expected);
+    EXPECT_STREQ(HallOfFameDialog::urlEncode("", out.data()), "");
 }
 
 }  // namespace

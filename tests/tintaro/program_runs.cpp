@@ -47,16 +47,19 @@ const char* kMenu = "click 540 545\nwait 5\n";
 const char* kHelp = "click 680 545\nwait 5\n";
 
 // A game folder of its own: the pictures, sounds and settings, no saved files.
-void copyGame(const testsupport::TempDir& dir) {
+void copyGame(const fs::path& to) {
     for (const auto& entry : fs::recursive_directory_iterator(kGame)) {
         const fs::path relative = fs::relative(entry.path(), kGame);
         const std::string ext = entry.path().extension().string();
         if (entry.is_directory()) {
-            fs::create_directories(dir.path() / relative);
+            fs::create_directories(to / relative);
         } else if (ext == ".bmp" || ext == ".wav" || ext == ".ini") {
-            fs::copy_file(entry.path(), dir.path() / relative);
+            fs::copy_file(entry.path(), to / relative);
         }
     }
+}
+void copyGame(const testsupport::TempDir& dir) {
+    copyGame(dir.path());
 }
 
 std::string readFile(const fs::path& path) {
@@ -674,6 +677,55 @@ std::string fpsText(const testsupport::Picture& shot, const testsupport::Picture
     return text;
 }
 
+TEST(TintaroProgram, TheMenuUploadsTheMovesOfTheGameThatMadeTheTopRow) {
+    // Blue top (ring 0 clockwise), magenta right (ring 2 counter-clockwise), yellow bottom
+    // (ring 1 clockwise): the codes 0, 5 and 2.
+    const std::vector<const ArmPlace*> played = {&kArms[0], &kArms[3], &kArms[5]};
+    WheelGame rules;
+    std::memcpy(rules.cells, tintaro::startLayout, tintaro::kCells);
+    std::string script = "wait 5\n";
+    for (const ArmPlace* a : played) {
+        int x = 0, y = 0;
+        ASSERT_TRUE(armPoint(*a, false, x, y));
+        script += click(x, y);
+        rules.rotateRing(a->ring, a->direction);
+        rules.evaluateBoard(0);
+    }
+    ASSERT_GT(rules.getScore(), 0);
+    // A menu folder with the game's folder in it, as installed.
+    testsupport::TempDir menu;
+    for (const auto& e : fs::directory_iterator(STUDIO_STAGE_DIR)) {
+        const std::string ext = e.path().extension().string();
+        if (e.is_regular_file() && (ext == ".bmp" || ext == ".ini"))
+            fs::copy_file(e.path(), menu.path() / e.path().filename());
+    }
+    const fs::path game = menu.path() / "Tintaro";
+    fs::create_directories(game);
+    copyGame(game);
+    ASSERT_EQ(testsupport::runHeadless(kProgram, game.string(), script + kExit, {}, game.string())
+                  .exitStatus,
+              0);
+    ASSERT_TRUE(fs::exists(game / "hiscore.moves"));
+    // The menu: Tintaro's slot, High Scores, Upload.
+    auto menuClick = [](int x, int y) {
+        return "move " + std::to_string(x) + " " + std::to_string(y) + "\nwait 2\nclick " +
+               std::to_string(x) + " " + std::to_string(y) + "\nwait 4\n";
+    };
+    const auto run =
+        testsupport::runHeadless(std::string(STUDIO_STAGE_DIR) + "/Gatefold-headless", menu.str(),
+                                 "wait 5\n" + menuClick(74, 180) + menuClick(108, 390) +
+                                     menuClick(615, 116) + "key 1\nwait 10\n",
+                                 {}, menu.str());
+    ASSERT_EQ(run.exitStatus, 0);
+    std::vector<std::string> launches;
+    for (const auto& line : run.transcript)
+        if (line.rfind("launch\t", 0) == 0) launches.push_back(line);
+    EXPECT_EQ(launches, std::vector<std::string>{
+                            "launch\topen\thttp://www.example.com/cgi-bin/hiscore.cgi?game=Tintaro"
+                            "&name=Player1%3A%3A%3AY&score=" +
+                            std::to_string(rules.getScore() ^ 0x3C3C3C3) + "&moves=052\t\t"});
+}
+
 TEST(TintaroProgram, F1ShowsOneReadableFrameRateAndTakesItAwayAgain) {
     testsupport::TempDir dir;
     copyGame(dir);
@@ -1020,14 +1072,12 @@ TEST(TintaroProgram, TheGamePlaysWithKeysAloneAndWithAPadAlone) {
         // pad opens it with Start.
         const std::string toHelp =
             pad ? press(0, "start")
-                : press(208, "") + press(205, "") + press(205, "") + press(205, "") +
-                      press(28, "");
-        const std::string script = "wait 5\n" + press(205, "dpright") + "capture shown.bmp\n" +
-                                   press(28, "a") + "capture turned.bmp\n" + press(35, "y") +
-                                   "capture hint.bmp\n" + press(28, "a") +
-                                   "capture followed.bmp\n" + toHelp + "capture help.bmp\n" +
-                                   press(1, "b") + "wait 5\ncapture closed.bmp\n" + press(1, "b") +
-                                   "wait 5\ncapture late.bmp\n";
+                : press(208, "") + press(205, "") + press(205, "") + press(205, "") + press(28, "");
+        const std::string script =
+            "wait 5\n" + press(205, "dpright") + "capture shown.bmp\n" + press(28, "a") +
+            "capture turned.bmp\n" + press(35, "y") + "capture hint.bmp\n" + press(28, "a") +
+            "capture followed.bmp\n" + toHelp + "capture help.bmp\n" + press(1, "b") +
+            "wait 5\ncapture closed.bmp\n" + press(1, "b") + "wait 5\ncapture late.bmp\n";
         auto run = testsupport::runHeadless(kProgram, dir.str(), script, {}, dir.str());
         ASSERT_EQ(run.exitStatus, 0) << what;
         auto shot = [&run](const char* name) {
@@ -1054,8 +1104,8 @@ TEST(TintaroProgram, TheGamePlaysWithKeysAloneAndWithAPadAlone) {
         const std::string after = boardAfter({{0, 0}, {hinted.ring, hinted.direction}});
         EXPECT_EQ(boardOf(followed), after) << what;
 
-        const auto page = testsupport::readBmp24(kGame + (pad ? "/title/HowToPlayPad.bmp"
-                                                              : "/title/HowToPlay.bmp"));
+        const auto page = testsupport::readBmp24(
+            kGame + (pad ? "/title/HowToPlayPad.bmp" : "/title/HowToPlay.bmp"));
         ASSERT_TRUE(page.ok()) << what;
         EXPECT_GT(pageShown(help, page, 53, 20), 0.99) << what;
         EXPECT_LT(pageShown(closed, page, 53, 20), 0.5) << what;

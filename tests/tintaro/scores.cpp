@@ -8,6 +8,7 @@
 
 #include "platform/faults.h"
 #include "profile/save_report.h"
+#include "profile/score_moves.h"
 #include "tintaro/game_fixture.h"
 
 using namespace tintarotest;
@@ -182,6 +183,54 @@ TEST_F(GameScores, TheTableAndTheSavedGameStayInStepAfterAFailureOrAKill) {
         EXPECT_EQ(rowsOf(folder.read("hiscore.dat")), (Rows{{"Bo:::Y", 900}, {player, 400}}))
             << "with " << before.size() << " row(s) of this game before";
     }
+}
+
+TEST_F(GameScores, TheMovesOfAnEnteredScoreAreKeptBesideTheTableAndAFailedWriteLosesNoScore) {
+    const std::string player = "Ada:1 Road:ada@example.org:N";
+    const std::vector<std::pair<int, int>> played = {{0, 0}, {2, 1}, {1, 0}, {1, 7}};
+    auto play = [this](const std::vector<std::pair<int, int>>& turns) {
+        for (const auto& [ring, direction] : turns) {
+            game.rotateRing(ring, direction);
+            game.recordMove(ring, direction);
+            game.evaluateBoard(0);
+        }
+    };
+    auto movesOf = [](const std::string& name, int score) {
+        ScoreMoves file;
+        EXPECT_EQ(file.readFile("hiscore.moves"), 1);
+        const ScoreMovesRow* row = file.find(name.c_str(), score);
+        return row ? std::vector<int>(row->moves.begin(), row->moves.end()) : std::vector<int>{-1};
+    };
+    play(played);
+    const int first = game.getScore();
+    ASSERT_GT(first, 0);
+    game.submitScore();
+    EXPECT_EQ(rowsOf(folder.read("hiscore.dat")), (Rows{{player, first}}));
+    // One code per move, 2 * ring + (direction != 0), in the order played.
+    EXPECT_EQ(movesOf(player, first), (std::vector<int>{0, 5, 2, 3}));
+
+    // hiscore.moves cannot be replaced: the better score still enters the table, the old
+    // moves file stays as it was, and the player is told.
+    const std::string scoreMoves = (folder.menuFolder() / "Tintaro" / "hiscore.moves").string();
+    const std::string before = folder.read("hiscore.moves");
+    ASSERT_EQ(::chmod(scoreMoves.c_str(), 0444), 0);
+    earn();
+    const int second = game.getScore();
+    ASSERT_GT(second, first);
+    game.submitScore();
+    EXPECT_EQ(rowsOf(folder.read("hiscore.dat")), (Rows{{player, second}}));
+    EXPECT_EQ(folder.read("hiscore.moves"), before);
+    EXPECT_TRUE(failedSaveReported());
+    ASSERT_EQ(::chmod(scoreMoves.c_str(), 0644), 0);
+
+    // Writable again: the game's row carries its moves, and the row the table lost is
+    // dropped from the file.
+    game.setScore(second + 1);
+    game.submitScore();
+    EXPECT_EQ(movesOf(player, second + 1), (std::vector<int>{0, 5, 2, 3}));
+    ScoreMoves file;
+    ASSERT_EQ(file.readFile("hiscore.moves"), 1);
+    EXPECT_EQ(file.rows.size(), 1u);
 }
 
 TEST_F(GameScores, ATableOfAnotherSizeStartsTheGameWithEmptyRows) {
