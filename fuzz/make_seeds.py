@@ -139,6 +139,18 @@ def imagesets():
     put("imageset", "self.ini", b"[images]\nimage01=images\nimage02=images\n")
 
 
+def uploads():
+    mask = 0x3C3C3C3
+    put("upload", "plain.txt", b"game=Tintaro&name=Ada%3A1%20Road%3Aada%40example.org%3AY&score=" +
+        str(31400 ^ mask).encode())
+    put("upload", "moves.txt", b"game=Tintaro&name=Bo&score=" + str(700 ^ mask).encode() +
+        b"&moves=0124530")
+    put("upload", "latin1.txt", b"game=Tintaro&name=J%f6rg%0A+%E9%7F%C2::x:N&score=63161288")
+    put("upload", "tricky.txt", b"game=Tintaro&name=Bo%26score%3D9999999&score=-2147483648&x")
+    put("upload", "escapes.txt", b"game=Tin%2&name=%%41&score=063161284&moves=&moves=6")
+    put("upload", "digits.txt", b"0123450123452105")
+
+
 if __name__ == "__main__":
     bitmaps()
     fonts()
@@ -146,4 +158,5 @@ if __name__ == "__main__":
     scores()
     moves()
     imagesets()
+    uploads()
     sys.exit(0)

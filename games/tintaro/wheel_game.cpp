@@ -115,34 +115,42 @@ void tintaro::turnRing(char* cells, int ring, int direction) {
     }
 }
 
-void WheelGame::evaluateBoard(int ringBell) {
-    int oldBest[kRings];
-    for (int r = 0; r < kRings; ++r) oldBest[r] = bestCount(r);
-    bool solved = true;
+tintaro::Evaluation tintaro::evaluate(const char* cells, const int* oldBest, int bonus) {
+    Evaluation e{};
+    e.solved = true;
     for (int r = 0; r < kRings; ++r) {
         int count = 0;
         for (int k = 0; k < kRingSize; ++k) {
             const char letter = cells[ringCells[r][k]];
             if (letter != '\0' && std::strchr(ringAccepted[r], letter) != nullptr) ++count;
         }
-        const int best = count > oldBest[r] ? count : oldBest[r];
-        ringProgress[r] = (best << 8) | count;
-        if (count != kRingSize) solved = false;
+        e.count[r] = count;
+        e.best[r] = count > oldBest[r] ? count : oldBest[r];
+        if (count != kRingSize) e.solved = false;
     }
-    int total = 0;
+    for (int r = 0; r < kRings; ++r) {
+        e.score += kPointsPerCell * e.best[r];
+        if (e.best[r] == kRingSize) e.score += kRingComplete;
+    }
+    if (e.solved) e.score += kSolvedPrize + bonus;
+    return e;
+}
+
+void WheelGame::evaluateBoard(int ringBell) {
+    int oldBest[kRings];
+    for (int r = 0; r < kRings; ++r) oldBest[r] = bestCount(r);
+    const Evaluation e = evaluate(cells, oldBest, bonus);
     int gain = 0;
     for (int r = 0; r < kRings; ++r) {
-        total += kPointsPerCell * bestCount(r);
-        if (bestCount(r) == kRingSize) total += kRingComplete;
-        if (bestCount(r) > oldBest[r]) gain += bestCount(r) - oldBest[r];
+        ringProgress[r] = (e.best[r] << 8) | e.count[r];
+        gain += e.best[r] - oldBest[r];
     }
-    if (solved) {
-        total += kSolvedPrize + bonus;
+    if (e.solved) {
         showCongratulation();
         state = kStateSolved;
     }
     if (ringBell != 0 && gain > 0) playEffect("bell");
-    setScore(total);
+    setScore(e.score);
 }
 
 void WheelGame::lookUpPlayer(char* entryOut) {

@@ -43,6 +43,17 @@ extern const Arm arms[6];
 // screen, anything else counter-clockwise. Rings outside 0 ... 2 do nothing.
 void turnRing(char* cells, int ring, int direction);
 
+// One evaluation of a board against each ring's best count so far: the rings' counts, their
+// bests raised to them, whether the board is solved and the score with `bonus` (the bonus
+// after the last move). WheelGame::evaluateBoard and the replay of a move list share it.
+struct Evaluation {
+    int count[kRings];
+    int best[kRings];
+    bool solved;
+    int score;
+};
+Evaluation evaluate(const char* cells, const int* oldBest, int bonus);
+
 // Game states.
 constexpr int kStatePlaying = 1;
 constexpr int kStateStarting = 9;

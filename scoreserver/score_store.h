@@ -1,0 +1,51 @@
+// Where accepted scores are kept: one table per game, ranked by score.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scoreserver {
+
+// A database that cannot be opened, read or written.
+class StoreError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct NewScore {
+    std::string game;
+    std::string name;  // the public name, UTF-8
+    std::int32_t score = 0;
+    bool verified = false;
+    std::string moves;    // the move digits of a verified score, else empty
+    std::string address;  // kept apart, and only when not empty
+    std::string email;
+    std::int64_t submittedAt = 0;  // seconds since 1970
+};
+
+struct TableRow {
+    std::int64_t rank = 0;  // 1 for the best; equal scores share a rank
+    std::string name;
+    std::int32_t score = 0;
+    std::int64_t submittedAt = 0;
+    bool verified = false;
+};
+
+enum class AddOutcome { Added, Duplicate };
+
+class ScoreStore {
+public:
+    virtual ~ScoreStore() = default;
+    // Keeps the score. The same verified moves for a game, or the same unverified name and
+    // score, make one row: a second upload is a Duplicate and changes nothing.
+    virtual AddOutcome add(const NewScore& score) = 0;
+    // Up to `limit` rows of a game's table from the 0-based position `offset`, best first.
+    virtual std::vector<TableRow> page(std::string_view game, std::int64_t offset, int limit) = 0;
+    // How many rows a game's table holds.
+    virtual std::int64_t count(std::string_view game) = 0;
+};
+
+}  // namespace scoreserver
