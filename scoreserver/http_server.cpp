@@ -4,7 +4,10 @@
 #include <microhttpd.h>
 #include <netinet/in.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <utility>
 
 #include "scoreserver/score_intake.h"
@@ -15,23 +18,34 @@ namespace scoreserver {
 
 namespace {
 
-// The raw request address, kept before libmicrohttpd decodes its arguments (it would turn
-// '+' into a space, where the upload means a plus sign).
+constexpr std::string_view kUploadPath = "/cgi-bin/hiscore.cgi";
+// Rows shown above and below a published score.
+constexpr std::int64_t kRowsAround = 3;
+
+// What one request carries between libmicrohttpd's calls: the raw address, kept before
+// libmicrohttpd decodes its arguments (it would turn '+' into a space, where the upload
+// means a plus sign), and a POST's body.
+struct RequestState {
+    std::string uri;
+    std::string body;
+    bool started = false;
+};
+
 void* keepUri(void*, const char* uri, MHD_Connection*) {
-    return new std::string(uri);
+    return new RequestState{uri, {}, false};
 }
 
 void forgetUri(void*, MHD_Connection*, void** requestState, MHD_RequestTerminationCode) {
-    delete static_cast<std::string*>(*requestState);
+    delete static_cast<RequestState*>(*requestState);
     *requestState = nullptr;
 }
 
 // The value of `key` in a decoded-by-us query, empty when absent or broken.
-std::string queryValue(const std::string& query, std::string_view key) {
+std::string queryValue(std::string_view query, std::string_view key) {
     std::size_t start = 0;
     while (start <= query.size()) {
         const std::size_t end = std::min(query.find('&', start), query.size());
-        const std::string_view pair = std::string_view(query).substr(start, end - start);
+        const std::string_view pair = query.substr(start, end - start);
         start = end + 1;
         const std::size_t equals = pair.find('=');
         if (equals == std::string_view::npos || pair.substr(0, equals) != key) continue;
@@ -41,32 +55,99 @@ std::string queryValue(const std::string& query, std::string_view key) {
     return {};
 }
 
-MHD_Result handle(void* cls, MHD_Connection* connection, const char*, const char* method,
-                  const char*, const char*, std::size_t* uploadSize, void** requestState) {
-    auto* server = static_cast<HttpServer*>(cls);
-    HttpServer::Answer answer{405, "<!DOCTYPE html>\n<p>Only GET is served.</p>\n"};
-    if (*uploadSize != 0) return MHD_NO;  // a GET carries no body
-    if (std::strcmp(method, "GET") == 0 || std::strcmp(method, "HEAD") == 0) {
-        const std::string uri = *requestState != nullptr
-                                    ? *static_cast<const std::string*>(*requestState)
-                                    : std::string();
-        const std::size_t mark = uri.find('?');
-        try {
-            answer =
-                server->answer(uri.substr(0, mark),
-                               mark == std::string::npos ? std::string() : uri.substr(mark + 1));
-        } catch (const StoreError&) {
-            answer = {503, "<!DOCTYPE html>\n<p>The hall of fame is not available now.</p>\n"};
+// The accepted upload query with every byte but A-Z a-z 0-9 - . _ ~ & = % + as %XX: the
+// same query to parseUploadQuery, and safe in a form's action address.
+std::string canonicalQuery(std::string_view query) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : query) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+            std::strchr("-._~&=%+", c) != nullptr) {
+            out.push_back(c);
+        } else {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 15];
         }
     }
+    return out;
+}
+
+std::string clientAddress(MHD_Connection* connection) {
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    if (info == nullptr || info->client_addr == nullptr) return {};
+    char text[INET6_ADDRSTRLEN] = {};
+    const sockaddr* address = info->client_addr;
+    if (address->sa_family == AF_INET)
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text,
+                  sizeof text);
+    else if (address->sa_family == AF_INET6)
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text,
+                  sizeof text);
+    return text;
+}
+
+MHD_Result send(MHD_Connection* connection, const HttpServer::Answer& answer) {
     MHD_Response* response = MHD_create_response_from_buffer(
         answer.body.size(), const_cast<char*>(answer.body.data()), MHD_RESPMEM_MUST_COPY);
     if (response == nullptr) return MHD_NO;
     MHD_add_response_header(response, "Content-Type", "text/html; charset=utf-8");
     MHD_add_response_header(response, "Cache-Control", "no-store");
+    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    MHD_add_response_header(response, "Content-Security-Policy",
+                            "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'");
     const MHD_Result queued = MHD_queue_response(connection, answer.status, response);
     MHD_destroy_response(response);
     return queued;
+}
+
+MHD_Result handle(void* cls, MHD_Connection* connection, const char*, const char* method,
+                  const char*, const char* uploadData, std::size_t* uploadSize,
+                  void** requestState) {
+    auto* server = static_cast<HttpServer*>(cls);
+    auto* state = static_cast<RequestState*>(*requestState);
+    if (state == nullptr) return MHD_NO;
+    const bool post = std::strcmp(method, "POST") == 0;
+    if (!state->started) {
+        state->started = true;
+        if (post) {
+            // A body announced over the cap is refused before any of it is read.
+            const char* length =
+                MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Content-Length");
+            if (length != nullptr && (std::strlen(length) > 6 || std::strtoul(length, nullptr, 10) >
+                                                                     HttpServer::kMaxFormBytes))
+                return send(connection,
+                            {413, messagePage("Too long", "The request's body is too long.")});
+            return MHD_YES;
+        }
+    }
+    if (*uploadSize != 0) {
+        // Only a POST has a body, and only up to the cap; past it the connection is dropped.
+        if (!post || state->body.size() + *uploadSize > HttpServer::kMaxFormBytes) return MHD_NO;
+        state->body.append(uploadData, *uploadSize);
+        *uploadSize = 0;
+        return MHD_YES;
+    }
+    HttpServer::Answer answer{405, messagePage("Not served", "Only GET and POST are served.")};
+    if (post || std::strcmp(method, "GET") == 0 || std::strcmp(method, "HEAD") == 0) {
+        const std::size_t mark = state->uri.find('?');
+        HttpServer::Request request;
+        request.method = post ? "POST" : method;
+        request.path = state->uri.substr(0, mark);
+        if (mark != std::string::npos) request.query = state->uri.substr(mark + 1);
+        request.body = std::move(state->body);
+        request.client = clientAddress(connection);
+        try {
+            answer = server->answer(request);
+        } catch (const StoreError&) {
+            answer = {503, messagePage("Not available", "The hall of fame is not available now.")};
+        } catch (const std::runtime_error&) {
+            answer = {503, messagePage("Not available", "Please try again later.")};
+        }
+    }
+    return send(connection, answer);
 }
 
 }  // namespace
@@ -106,26 +187,56 @@ std::uint16_t HttpServer::port() const {
     return info != nullptr ? info->port : 0;
 }
 
-HttpServer::Answer HttpServer::answer(const std::string& path, const std::string& query) {
-    if (path == "/cgi-bin/hiscore.cgi") {
-        const IntakeResult result = takeUpload(query, store_, now_());
-        return {result.status == IntakeResult::Status::Refused ? 400u : 200u, uploadPage(result)};
-    }
-    if (path == "/hiscores") {
-        const std::string game = queryValue(query, "game");
-        const std::string pageText = queryValue(query, "page");
+HttpServer::Answer HttpServer::answer(const Request& request) {
+    const bool post = request.method == "POST";
+    if (request.path == kUploadPath) return post ? publish(request) : preview(request);
+    if (post) return {405u, messagePage("Not served", "Only the upload address takes a POST.")};
+    if (request.path == "/hiscores") {
+        const std::string game = queryValue(request.query, "game");
+        const std::string pageText = queryValue(request.query, "page");
         std::int64_t page = 0;
         for (const char c : pageText) {
             if (c < '0' || c > '9' || page > 1000000)
-                return {400u, "<!DOCTYPE html>\n<p>Bad page.</p>\n"};
+                return {400u, messagePage("Bad page", "There is no such page.")};
             page = page * 10 + (c - '0');
         }
         const std::int64_t total = store_.count(game);
-        if (total == 0) return {404u, "<!DOCTYPE html>\n<p>No such hall of fame.</p>\n"};
+        if (total == 0) return {404u, messagePage("Not found", "No such hall of fame.")};
         return {200u,
                 tablePage(game, store_.page(game, page * kRowsPerPage, kRowsPerPage), page, total)};
     }
-    return {404u, "<!DOCTYPE html>\n<p>Not found.</p>\n"};
+    return {404u, messagePage("Not found", "There is no such page here.")};
+}
+
+HttpServer::Answer HttpServer::preview(const Request& request) {
+    const CheckedUpload checked = checkUpload(request.query, now_());
+    if (!checked.accepted) return {400u, messagePage("Score refused", checked.message)};
+    const std::string token = tokens_.issue(request.client, now_());
+    return {200u,
+            previewPage(checked.score,
+                        std::string(kUploadPath) + "?" + canonicalQuery(request.query), token)};
+}
+
+HttpServer::Answer HttpServer::publish(const Request& request) {
+    const std::int64_t now = now_();
+    const CheckedUpload checked = checkUpload(request.query, now);
+    if (!checked.accepted) return {400u, messagePage("Score refused", checked.message)};
+    const std::string token = queryValue(request.body, "token");
+    if (token.empty())
+        return {400u, messagePage("Not published",
+                                  "The Publish button's token is missing. Open the upload "
+                                  "address again.")};
+    if (!tokens_.consume(token, request.client, now))
+        return {403u, messagePage("Not published",
+                                  "This Publish button was used already, has expired or was not "
+                                  "given to you. Open the upload address again.")};
+    const NewScore& score = checked.score;
+    const bool duplicate = store_.add(score) == AddOutcome::Duplicate;
+    const std::int64_t rank = store_.rankOf(score.game, score.score);
+    const std::int64_t first = std::max<std::int64_t>(0, rank - 1 - kRowsAround);
+    const std::vector<TableRow> rows =
+        store_.page(score.game, first, static_cast<int>(rank - 1 - first + 1 + kRowsAround));
+    return {200u, publishedPage(score, duplicate, rank, rows)};
 }
 
 }  // namespace scoreserver

@@ -1,14 +1,19 @@
 // The score server's HTTP side, on libmicrohttpd: a small C library made to be embedded in
 // internet-facing programs, which parses requests itself under hard limits (request memory,
 // connections per address, timeouts) and is security-supported in Debian.
-//   GET /cgi-bin/hiscore.cgi?<upload query>  takes an upload and answers with its result
-//   GET /hiscores?game=<game>[&page=<n>]     a page of a game's table, best first
+//   GET  /cgi-bin/hiscore.cgi?<upload query>  checks an upload and shows what it would
+//                                             publish, with a Publish button; stores nothing
+//   POST /cgi-bin/hiscore.cgi?<upload query>  with the button's one-time token: checks the
+//                                             upload again, stores it and shows its rank
+//   GET  /hiscores?game=<game>[&page=<n>]     a page of a game's table, best first
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "scoreserver/publish_tokens.h"
 #include "scoreserver/score_store.h"
 
 struct MHD_Daemon;
@@ -17,6 +22,9 @@ namespace scoreserver {
 
 class HttpServer {
 public:
+    // The most bytes of a POST body read; a longer one is refused.
+    static constexpr std::size_t kMaxFormBytes = 1024;
+
     // `now` gives the time uploads are stamped with, in seconds since 1970.
     HttpServer(ScoreStore& store, std::function<std::int64_t()> now);
     ~HttpServer();
@@ -29,16 +37,27 @@ public:
     // The port listened on, once started.
     std::uint16_t port() const;
 
-    // The answer to one GET: status and HTML body. The query is the raw text after '?'.
+    struct Request {
+        std::string method;  // GET, HEAD or POST
+        std::string path;
+        std::string query;   // the raw text after '?'
+        std::string body;    // a POST's form, at most kMaxFormBytes
+        std::string client;  // the peer's address
+    };
+    // The answer to one request: status and HTML body.
     struct Answer {
         unsigned status;
         std::string body;
     };
-    Answer answer(const std::string& path, const std::string& query);
+    Answer answer(const Request& request);
 
 private:
+    Answer preview(const Request& request);
+    Answer publish(const Request& request);
+
     ScoreStore& store_;
     std::function<std::int64_t()> now_;
+    PublishTokens tokens_;
     MHD_Daemon* daemon_ = nullptr;
 };
 

@@ -3,9 +3,8 @@
 #include "scoreserver/score_verifier.h"
 #include "scoreserver/upload_query.h"
 
-scoreserver::IntakeResult scoreserver::takeUpload(std::string_view query, ScoreStore& store,
-                                                  std::int64_t now) {
-    IntakeResult result;
+scoreserver::CheckedUpload scoreserver::checkUpload(std::string_view query, std::int64_t now) {
+    CheckedUpload result;
     const ParsedQuery parsed = parseUploadQuery(query);
     if (parsed.error != QueryError::None) {
         result.message = describe(parsed.error);
@@ -17,7 +16,8 @@ scoreserver::IntakeResult scoreserver::takeUpload(std::string_view query, ScoreS
         result.message = verification.reason;
         return result;
     }
-    NewScore score;
+    result.accepted = true;
+    NewScore& score = result.score;
     score.game = upload.game;
     score.name = upload.name;
     score.score = upload.score;
@@ -26,8 +26,20 @@ scoreserver::IntakeResult scoreserver::takeUpload(std::string_view query, ScoreS
     score.address = upload.address;
     score.email = upload.email;
     score.submittedAt = now;
+    return result;
+}
+
+scoreserver::IntakeResult scoreserver::takeUpload(std::string_view query, ScoreStore& store,
+                                                  std::int64_t now) {
+    IntakeResult result;
+    const CheckedUpload checked = checkUpload(query, now);
+    if (!checked.accepted) {
+        result.message = checked.message;
+        return result;
+    }
+    const NewScore& score = checked.score;
     result.verified = score.verified;
-    result.game = upload.game;
+    result.game = score.game;
     if (store.add(score) == AddOutcome::Duplicate) {
         result.status = IntakeResult::Status::Duplicate;
         result.message = "This score is in the hall of fame already.";

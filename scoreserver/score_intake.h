@@ -9,6 +9,17 @@
 
 namespace scoreserver {
 
+// An upload parsed and verified, not stored.
+struct CheckedUpload {
+    bool accepted = false;
+    std::string message;  // why, when refused
+    NewScore score;       // what would be stored, when accepted
+};
+
+// Parses and verifies the upload; an accepted one comes back as the row it would make,
+// stamped `now` (seconds since 1970).
+CheckedUpload checkUpload(std::string_view query, std::int64_t now);
+
 struct IntakeResult {
     enum class Status { Stored, Duplicate, Refused } status = Status::Refused;
     bool verified = false;
@@ -16,8 +27,8 @@ struct IntakeResult {
     std::string message;  // for the player
 };
 
-// Parses and verifies the upload; only an accepted score reaches the store, stamped `now`
-// (seconds since 1970). Store failures are passed on as StoreError.
+// checkUpload, then only an accepted score reaches the store. Store failures are passed on
+// as StoreError.
 IntakeResult takeUpload(std::string_view query, ScoreStore& store, std::int64_t now);
 
 }  // namespace scoreserver

@@ -6,9 +6,21 @@ namespace scoreserver {
 
 namespace {
 
+// The games' look: dark plum, gold headings and buttons, light text.
+constexpr std::string_view kStyle =
+    "body{background:#2a1033;color:#f4ecf7;font-family:sans-serif;line-height:1.4;"
+    "max-width:40em;margin:0 auto;padding:1em}"
+    "h1,h2,th{color:#ffb818}a{color:#ffb818}"
+    "table{border-collapse:collapse;width:100%}th,td{text-align:left;padding:.25em .5em}"
+    "tr:nth-child(even){background:#3a1a45}tr.you{background:#5a2a6a;font-weight:bold}"
+    "button{background:#ffb818;color:#2a1033;border:0;border-radius:.3em;font-size:1.2em;"
+    "padding:.5em 2em}";
+
 std::string document(std::string_view title, std::string_view body) {
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + htmlEscape(title) +
-           "</title></head>\n<body>\n" + std::string(body) + "</body></html>\n";
+    return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>" +
+           htmlEscape(title) + "</title><style>" + std::string(kStyle) +
+           "</style></head>\n<body>\n" + std::string(body) + "</body></html>\n";
 }
 
 // The table's address for a game and page; the game's name is letters, digits, ' ', '-' and
@@ -17,6 +29,20 @@ std::string tableLink(std::string_view game, std::int64_t page) {
     std::string link = "/hiscores?game=";
     for (const char c : game) link += c == ' ' ? std::string("%20") : std::string(1, c);
     return link + "&amp;page=" + std::to_string(page);
+}
+
+// The rows as a table; the row of `you` (when given) is marked.
+std::string rowsTable(const std::vector<TableRow>& rows, const NewScore* you) {
+    std::string html =
+        "<table>\n<tr><th>Rank</th><th>Name</th><th>Score</th><th>Date</th><th>Checked</th></tr>\n";
+    for (const TableRow& row : rows) {
+        const bool mine = you != nullptr && row.name == you->name && row.score == you->score;
+        html += std::string(mine ? "<tr class=\"you\">" : "<tr>") + "<td>" +
+                std::to_string(row.rank) + "</td><td>" + htmlEscape(row.name) + "</td><td>" +
+                std::to_string(row.score) + "</td><td>" + utcDate(row.submittedAt) + "</td><td>" +
+                (row.verified ? "yes" : "no") + "</td></tr>\n";
+    }
+    return html + "</table>\n";
 }
 
 }  // namespace
@@ -57,24 +83,40 @@ std::string utcDate(std::int64_t seconds) {
     return text;
 }
 
-std::string uploadPage(const IntakeResult& result) {
-    std::string body = "<h1>Hall of fame</h1>\n<p>" + htmlEscape(result.message) + "</p>\n";
-    if (result.status != IntakeResult::Status::Refused)
-        body += "<p><a href=\"" + tableLink(result.game, 0) + "\">" + htmlEscape(result.game) +
-                " hall of fame</a></p>\n";
-    return document("Hall of fame", body);
+std::string messagePage(std::string_view title, std::string_view message) {
+    return document(title,
+                    "<h1>" + htmlEscape(title) + "</h1>\n<p>" + htmlEscape(message) + "</p>\n");
+}
+
+std::string previewPage(const NewScore& score, std::string_view action, std::string_view token) {
+    std::string body = "<h1>Publish your score?</h1>\n<table>\n";
+    body += "<tr><th>Game</th><td>" + htmlEscape(score.game) + "</td></tr>\n";
+    body += "<tr><th>Name</th><td>" + htmlEscape(score.name) + "</td></tr>\n";
+    body += "<tr><th>Score</th><td>" + std::to_string(score.score) + "</td></tr>\n";
+    body += std::string("<tr><th>Checked</th><td>") +
+            (score.verified ? "yes, by replaying its moves" : "no, it came without its moves") +
+            "</td></tr>\n</table>\n";
+    body += "<p>Only the name and the score are shown in the hall of fame.</p>\n";
+    body += "<form method=\"post\" action=\"" + htmlEscape(action) +
+            "\"><input type=\"hidden\" name=\"token\" value=\"" + htmlEscape(token) +
+            "\"><button type=\"submit\">Publish</button></form>\n";
+    return document("Publish your score?", body);
+}
+
+std::string publishedPage(const NewScore& score, bool duplicate, std::int64_t rank,
+                          const std::vector<TableRow>& rows) {
+    std::string body = "<h1>" + htmlEscape(score.game) + " hall of fame</h1>\n<p>";
+    body += duplicate ? "This score is in the hall of fame already" : "Your score was published";
+    body += ", at rank " + std::to_string(rank) + ".</p>\n" + rowsTable(rows, &score);
+    body += "<p><a href=\"" + tableLink(score.game, 0) + "\">The whole table</a></p>\n";
+    return document(std::string(score.game) + " hall of fame", body);
 }
 
 std::string tablePage(std::string_view game, const std::vector<TableRow>& rows, std::int64_t page,
                       std::int64_t total) {
-    std::string body = "<h1>" + htmlEscape(game) + " hall of fame</h1>\n";
-    body +=
-        "<table>\n<tr><th>Rank</th><th>Name</th><th>Score</th><th>Date</th><th>Checked</th></tr>\n";
-    for (const TableRow& row : rows)
-        body += "<tr><td>" + std::to_string(row.rank) + "</td><td>" + htmlEscape(row.name) +
-                "</td><td>" + std::to_string(row.score) + "</td><td>" + utcDate(row.submittedAt) +
-                "</td><td>" + (row.verified ? "yes" : "no") + "</td></tr>\n";
-    body += "</table>\n<p>";
+    std::string body =
+        "<h1>" + htmlEscape(game) + " hall of fame</h1>\n" + rowsTable(rows, nullptr);
+    body += "<p>";
     if (page > 0) body += "<a href=\"" + tableLink(game, page - 1) + "\">Previous</a> ";
     if ((page + 1) * kRowsPerPage < total)
         body += "<a href=\"" + tableLink(game, page + 1) + "\">Next</a>";

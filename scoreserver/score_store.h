@@ -46,6 +46,10 @@ public:
     virtual std::vector<TableRow> page(std::string_view game, std::int64_t offset, int limit) = 0;
     // How many rows a game's table holds.
     virtual std::int64_t count(std::string_view game) = 0;
+    // The rank a score has in a game's table: 1 + how many rows score more.
+    virtual std::int64_t rankOf(std::string_view game, std::int32_t score) = 0;
+    // The games that have a row, by name.
+    virtual std::vector<std::string> games() = 0;
 };
 
 }  // namespace scoreserver

@@ -171,6 +171,22 @@ std::int64_t SqliteScoreStore::count(std::string_view game) {
     return select.step() ? select.integer(0) : 0;
 }
 
+std::int64_t SqliteScoreStore::rankOf(std::string_view game, std::int32_t score) {
+    std::lock_guard lock(mutex_);
+    Statement select(db_, "SELECT count(*) FROM scores WHERE game = ? AND score > ?");
+    select.bind(1, game);
+    select.bind(2, std::int64_t{score});
+    return 1 + (select.step() ? select.integer(0) : 0);
+}
+
+std::vector<std::string> SqliteScoreStore::games() {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> names;
+    Statement select(db_, "SELECT DISTINCT game FROM scores ORDER BY game");
+    while (select.step()) names.push_back(select.text(0));
+    return names;
+}
+
 std::int64_t SqliteScoreStore::contactCount() {
     std::lock_guard lock(mutex_);
     Statement select(db_, "SELECT count(*) FROM contacts");

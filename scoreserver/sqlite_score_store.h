@@ -22,6 +22,8 @@ public:
     AddOutcome add(const NewScore& score) override;
     std::vector<TableRow> page(std::string_view game, std::int64_t offset, int limit) override;
     std::int64_t count(std::string_view game) override;
+    std::int64_t rankOf(std::string_view game, std::int32_t score) override;
+    std::vector<std::string> games() override;
     // How many rows of contact details are kept, over all games.
     std::int64_t contactCount();
 

@@ -1,5 +1,5 @@
-// The HTTP side, over a real socket: uploads taken from the raw address, tables paged and
-// every outside text escaped.
+// The HTTP side, over a real socket: uploads previewed and published with a one-time token,
+// taken from the raw address, tables paged and every outside text escaped.
 #include "scoreserver/http_server.h"
 
 #include <arpa/inet.h>
@@ -22,11 +22,13 @@ namespace {
 
 struct Reply {
     int status = 0;
+    std::string headers;
     std::string body;
 };
 
-// One GET over a fresh connection; the server closes it after the answer.
-Reply get(std::uint16_t port, const std::string& target) {
+// One request over a fresh connection; the server closes it after the answer.
+Reply request(std::uint16_t port, const std::string& method, const std::string& target,
+              const std::string& body = "", const std::string& headers = "") {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -37,23 +39,67 @@ Reply get(std::uint16_t port, const std::string& target) {
         close(fd);
         return reply;
     }
-    const std::string request =
-        "GET " + target + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n";
+    std::string request =
+        method + " " + target + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n" + headers;
+    if (method == "POST")
+        request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                   std::to_string(body.size()) + "\r\n";
+    request += "\r\n" + body;
     send(fd, request.data(), request.size(), 0);
     std::string raw;
     char buffer[4096];
     for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) raw.append(buffer, n);
     close(fd);
     if (raw.rfind("HTTP/1.1 ", 0) == 0) reply.status = std::stoi(raw.substr(9, 3));
-    const std::size_t body = raw.find("\r\n\r\n");
-    if (body != std::string::npos) reply.body = raw.substr(body + 4);
+    const std::size_t end = raw.find("\r\n\r\n");
+    if (end != std::string::npos) {
+        reply.headers = raw.substr(0, end);
+        reply.body = raw.substr(end + 4);
+    }
     return reply;
+}
+
+Reply get(std::uint16_t port, const std::string& target) {
+    return request(port, "GET", target);
+}
+
+// The text between `before` and the next '"' in the page, with &amp; undone; empty when
+// the page has no such text.
+std::string attribute(const std::string& page, const std::string& before) {
+    const std::size_t start = page.find(before);
+    if (start == std::string::npos) return {};
+    const std::size_t from = start + before.size();
+    std::string value = page.substr(from, page.find('"', from) - from);
+    for (std::size_t at; (at = value.find("&amp;")) != std::string::npos;)
+        value.replace(at, 5, "&");
+    return value;
+}
+
+// What a browser sends for a preview page's Publish button.
+struct Form {
+    std::string action;
+    std::string token;
+};
+Form formOf(const Reply& preview) {
+    return {attribute(preview.body, "<form method=\"post\" action=\""),
+            attribute(preview.body, "name=\"token\" value=\"")};
 }
 
 class HttpServerTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.start("127.0.0.1", 0)); }
-    Reply upload(const std::string& q) { return get(server.port(), "/cgi-bin/hiscore.cgi?" + q); }
+    Reply preview(const std::string& q) { return get(server.port(), "/cgi-bin/hiscore.cgi?" + q); }
+    Reply post(const std::string& target, const std::string& body) {
+        return request(server.port(), "POST", target, body);
+    }
+    // The preview, then its Publish button pressed.
+    Reply upload(const std::string& q) {
+        const Reply page = preview(q);
+        if (page.status != 200) return page;
+        const Form form = formOf(page);
+        EXPECT_FALSE(form.action.empty() || form.token.empty()) << page.body;
+        return post(form.action, "token=" + form.token);
+    }
 
     testsupport::TempDir dir;
     SqliteScoreStore store{(dir.path() / "scores.db").string()};
@@ -103,6 +149,110 @@ TEST_F(HttpServerTest, PagesTheTable) {
     EXPECT_EQ(second.body.find(">P3<"), std::string::npos);
     EXPECT_NE(second.body.find("<td>51</td>"), std::string::npos);
     EXPECT_EQ(second.body.find("Next"), std::string::npos);
+}
+
+TEST_F(HttpServerTest, APreviewStoresNothingAndShowsOnlyThePublicName) {
+    const servertest::PlayedGame game = servertest::solvedGame();
+    const Reply page = preview(query("Tintaro", "<i>Ada</i>&\"x\":1 Secret Road:ada@example.org:Y",
+                                     game.score, game.moves));
+    ASSERT_EQ(page.status, 200);
+    EXPECT_NE(page.body.find("&lt;i&gt;Ada&lt;/i&gt;&amp;&quot;x&quot;"), std::string::npos)
+        << page.body;
+    EXPECT_EQ(page.body.find("<i>"), std::string::npos);
+    EXPECT_NE(page.body.find(std::to_string(game.score)), std::string::npos);
+    EXPECT_NE(page.body.find("yes, by replaying its moves"), std::string::npos);
+    EXPECT_NE(page.body.find("name=\"viewport\""), std::string::npos);
+    // The contact details go back only inside the form's address (the one the browser is
+    // showing), to be kept with the POST; nowhere else on the page.
+    const Form form = formOf(page);
+    std::string shown = page.body;
+    const std::size_t action = shown.find("action=\"");
+    ASSERT_NE(action, std::string::npos);
+    shown.erase(action, shown.find('"', action + 8) - action);
+    for (const char* secret : {"Secret", "ada@example", "ada%40example"})
+        EXPECT_EQ(shown.find(secret), std::string::npos) << secret;
+    EXPECT_EQ(form.action.rfind("/cgi-bin/hiscore.cgi?", 0), 0u) << form.action;
+    EXPECT_EQ(form.token.size(), 32u);
+    // Another preview of the same upload gets another token.
+    EXPECT_NE(formOf(preview(query("Tintaro", "Ada", 500))).token, form.token);
+    EXPECT_EQ(formOf(preview(query("Tintaro", "Bo", 600))).token.size(), 32u);
+    EXPECT_NE(preview(query("Tintaro", "Ada", 500)).body.find("no, it came without"),
+              std::string::npos);
+
+    // A refused upload gets its reason and no form.
+    const Reply forged = preview(query("Tintaro", "Di", game.score + 1, game.moves));
+    EXPECT_EQ(forged.status, 400);
+    EXPECT_EQ(forged.body.find("<form"), std::string::npos);
+    EXPECT_EQ(preview("game=Tintaro&name=Ada").status, 400);
+    EXPECT_EQ(store.count("Tintaro"), 0);
+    EXPECT_EQ(store.contactCount(), 0);
+}
+
+TEST_F(HttpServerTest, PublishingTakesThePagesTokenOnce) {
+    const servertest::PlayedGame game = servertest::shortGame();
+    const std::string q = query("Tintaro", "Ada:1 Road:a@b:Y", game.score, game.moves);
+    const Form form = formOf(preview(q));
+    ASSERT_FALSE(form.token.empty());
+
+    EXPECT_EQ(post(form.action, "").status, 400);
+    EXPECT_EQ(post(form.action, "token=" + std::string(32, '0')).status, 403);
+    EXPECT_EQ(post(form.action, "token=" + form.token + "x").status, 403);
+    // The same token with a score its moves did not earn is refused for the score.
+    const Reply forged =
+        post("/cgi-bin/hiscore.cgi?" + query("Tintaro", "Ada", game.score + 1, game.moves),
+             "token=" + form.token);
+    EXPECT_EQ(forged.status, 400);
+    EXPECT_EQ(forged.body.find("rank"), std::string::npos);
+    // A body over the cap is refused before it is read.
+    EXPECT_EQ(post(form.action, "token=" + std::string(HttpServer::kMaxFormBytes, 'a')).status,
+              413);
+    EXPECT_EQ(store.count("Tintaro"), 0);
+
+    const Reply published = post(form.action, "token=" + form.token);
+    ASSERT_EQ(published.status, 200) << published.body;
+    EXPECT_NE(published.body.find("at rank 1."), std::string::npos) << published.body;
+    EXPECT_NE(published.body.find("<tr class=\"you\"><td>1</td><td>Ada</td>"), std::string::npos);
+    EXPECT_NE(published.body.find("href=\"/hiscores?game=Tintaro&amp;page=0\""), std::string::npos);
+    EXPECT_EQ(published.body.find("1 Road"), std::string::npos);
+    EXPECT_EQ(store.count("Tintaro"), 1);
+    EXPECT_EQ(store.contactCount(), 1);
+
+    // Used once: the same button again stores nothing.
+    EXPECT_EQ(post(form.action, "token=" + form.token).status, 403);
+    // A token past its lifetime is refused.
+    const Form late = formOf(preview(query("Tintaro", "Bo", 4200)));
+    clock += PublishTokens::kLifetimeSeconds;
+    EXPECT_EQ(post(late.action, "token=" + late.token).status, 403);
+    EXPECT_EQ(store.count("Tintaro"), 1);
+    // GET and POST on other addresses store nothing either.
+    EXPECT_EQ(post("/hiscores?game=Tintaro", "token=" + late.token).status, 405);
+    EXPECT_EQ(request(server.port(), "PUT", form.action).status, 405);
+    EXPECT_EQ(store.count("Tintaro"), 1);
+}
+
+TEST_F(HttpServerTest, APublishedScoreShowsItsRankAmongTheRowsAroundIt) {
+    for (int i = 1; i <= 10; ++i) {
+        NewScore row;
+        row.game = "Tintaro";
+        row.name = "R" + std::to_string(i);
+        row.score = 10000 - 100 * i;  // R1 9900 ... R10 9000
+        row.submittedAt = clock;
+        ASSERT_EQ(store.add(row), AddOutcome::Added);
+    }
+    // 9450 lies between R5 (9500) and R6 (9400): rank 6, with ranks 3 to 9 around it.
+    const Reply published = upload(query("Tintaro", "<script>x</script>", 9450));
+    ASSERT_EQ(published.status, 200);
+    EXPECT_NE(published.body.find("at rank 6."), std::string::npos) << published.body;
+    EXPECT_NE(published.body.find("<tr class=\"you\"><td>6</td><td>&lt;script&gt;x&lt;/script&gt;"),
+              std::string::npos)
+        << published.body;
+    EXPECT_EQ(published.body.find("<script>"), std::string::npos);
+    for (const char* shown : {">R3<", ">R5<", ">R6<", ">R8<"})
+        EXPECT_NE(published.body.find(shown), std::string::npos) << shown;
+    for (const char* hidden : {">R2<", ">R9<"})
+        EXPECT_EQ(published.body.find(hidden), std::string::npos) << hidden;
+    EXPECT_NE(published.body.find("<td>9</td><td>R8</td>"), std::string::npos);
+    EXPECT_EQ(store.count("Tintaro"), 11);
 }
 
 }  // namespace
