@@ -205,6 +205,14 @@ HttpServer::Answer HttpServer::answer(const Request& request) {
         return {200u,
                 tablePage(game, store_.page(game, page * kRowsPerPage, kRowsPerPage), page, total)};
     }
+    if (request.path == "/") {
+        std::vector<GameSummary> games;
+        for (std::string& name : store_.games()) {
+            const std::int64_t scores = store_.count(name);
+            games.push_back({std::move(name), scores});
+        }
+        return {200u, gamesPage(games)};
+    }
     return {404u, messagePage("Not found", "There is no such page here.")};
 }
 

@@ -6,6 +6,7 @@
 //   POST /cgi-bin/hiscore.cgi?<upload query>  with the button's one-time token: checks the
 //                                             upload again, stores it and shows its rank
 //   GET  /hiscores?game=<game>[&page=<n>]     a page of a game's table, best first
+//   GET  /                                    the games that have scores
 #pragma once
 
 #include <cstddef>

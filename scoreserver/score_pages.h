@@ -1,6 +1,6 @@
 // The HTML pages the server answers with, in the games' colours and readable on a phone:
 // an upload's preview with its Publish button, the published score's rank, a page of a
-// game's table and plain messages. Every text from outside is escaped.
+// game's table, the list of games and plain messages. Every text from outside is escaped.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,7 @@
 namespace scoreserver {
 
 // Rows on one page of a table.
-constexpr int kRowsPerPage = 50;
+constexpr int kRowsPerPage = 100;
 
 // The text with & < > " ' as character references.
 std::string htmlEscape(std::string_view text);
@@ -29,8 +29,16 @@ std::string previewPage(const NewScore& score, std::string_view action, std::str
 // at that table's rank `rows[0].rank`.
 std::string publishedPage(const NewScore& score, bool duplicate, std::int64_t rank,
                           const std::vector<TableRow>& rows);
-// Page `page` (0-based) of the game's table of `total` rows, showing `rows`.
+// Page `page` (0-based) of the game's table of `total` rows, showing `rows`, with links to
+// the first, previous, next and last pages.
 std::string tablePage(std::string_view game, const std::vector<TableRow>& rows, std::int64_t page,
                       std::int64_t total);
+
+struct GameSummary {
+    std::string name;
+    std::int64_t scores = 0;
+};
+// The games that have scores, each with a link to its table.
+std::string gamesPage(const std::vector<GameSummary>& games);
 
 }  // namespace scoreserver

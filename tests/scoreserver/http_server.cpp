@@ -147,8 +147,53 @@ TEST_F(HttpServerTest, PagesTheTable) {
     for (const char* name : {">P0<", ">P1<", ">P2<"})
         EXPECT_NE(second.body.find(name), std::string::npos) << name;
     EXPECT_EQ(second.body.find(">P3<"), std::string::npos);
-    EXPECT_NE(second.body.find("<td>51</td>"), std::string::npos);
+    EXPECT_NE(second.body.find("<td>" + std::to_string(kRowsPerPage + 1) + "</td>"),
+              std::string::npos);
     EXPECT_EQ(second.body.find("Next"), std::string::npos);
+    EXPECT_NE(second.body.find("page=0\">Previous"), std::string::npos);
+    EXPECT_NE(first.body.find("page=1\">Last"), std::string::npos);
+    EXPECT_EQ(first.body.find("Previous"), std::string::npos);
+}
+
+TEST_F(HttpServerTest, ListsTheGamesWithScoresAndMarksUncheckedRows) {
+    const Reply empty = get(server.port(), "/");
+    ASSERT_EQ(empty.status, 200);
+    EXPECT_EQ(empty.body.find("<li>"), std::string::npos);
+
+    const servertest::PlayedGame game = servertest::shortGame();
+    ASSERT_EQ(upload(query("Tintaro", "Ada", game.score, game.moves)).status, 200);
+    ASSERT_EQ(upload(query("Tintaro", "Bo", game.score + 5)).status, 200);
+    NewScore other;
+    other.game = "Orbis <Two>";
+    other.name = "Cy";
+    other.score = 10;
+    store.add(other);
+
+    const Reply games = get(server.port(), "/");
+    ASSERT_EQ(games.status, 200);
+    EXPECT_NE(
+        games.body.find("<a href=\"/hiscores?game=Tintaro&amp;page=0\">Tintaro</a>, 2 scores"),
+        std::string::npos)
+        << games.body;
+    EXPECT_NE(games.body.find("href=\"/hiscores?game=Orbis%20%3CTwo%3E&amp;page=0\">Orbis "
+                              "&lt;Two&gt;</a>, 1 scores"),
+              std::string::npos)
+        << games.body;
+    EXPECT_EQ(games.body.find("<Two>"), std::string::npos);
+    EXPECT_LT(games.body.find(">Orbis"), games.body.find(">Tintaro"));
+    EXPECT_EQ(get(server.port(), "/hiscores?game=Orbis%20%3CTwo%3E").status, 200);
+
+    // The unchecked score keeps its rank above the checked one, marked.
+    const Reply table = get(server.port(), "/hiscores?game=Tintaro");
+    EXPECT_NE(table.body.find("<tr class=\"unchecked\"><td>1</td><td>Bo</td>"), std::string::npos)
+        << table.body;
+    EXPECT_NE(table.body.find("<tr><td>2</td><td>Ada</td>"), std::string::npos);
+    EXPECT_NE(table.body.find("replayed</td>"), std::string::npos);
+    for (const Reply& page : {games, table}) {
+        EXPECT_NE(page.body.find("background:#2a1033"), std::string::npos);
+        EXPECT_NE(page.body.find("<meta name=\"viewport\""), std::string::npos);
+        EXPECT_EQ(page.body.find("<script"), std::string::npos);
+    }
 }
 
 TEST_F(HttpServerTest, APreviewStoresNothingAndShowsOnlyThePublicName) {
@@ -243,7 +288,8 @@ TEST_F(HttpServerTest, APublishedScoreShowsItsRankAmongTheRowsAroundIt) {
     const Reply published = upload(query("Tintaro", "<script>x</script>", 9450));
     ASSERT_EQ(published.status, 200);
     EXPECT_NE(published.body.find("at rank 6."), std::string::npos) << published.body;
-    EXPECT_NE(published.body.find("<tr class=\"you\"><td>6</td><td>&lt;script&gt;x&lt;/script&gt;"),
+    EXPECT_NE(published.body.find(
+                  "<tr class=\"you unchecked\"><td>6</td><td>&lt;script&gt;x&lt;/script&gt;"),
               std::string::npos)
         << published.body;
     EXPECT_EQ(published.body.find("<script>"), std::string::npos);
