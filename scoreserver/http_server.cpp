@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
 #include "scoreserver/score_intake.h"
+#include "scoreserver/score_json.h"
 #include "scoreserver/score_pages.h"
 #include "scoreserver/upload_query.h"
 
@@ -74,6 +76,18 @@ std::string canonicalQuery(std::string_view query) {
     return out;
 }
 
+// A count as plain decimal digits up to 10^9; `fallback` when empty, nothing when broken.
+std::optional<std::int64_t> parseCount(std::string_view text, std::int64_t fallback) {
+    if (text.empty()) return fallback;
+    if (text.size() > 9) return std::nullopt;
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 std::string clientAddress(MHD_Connection* connection) {
     const MHD_ConnectionInfo* info =
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
@@ -93,7 +107,8 @@ MHD_Result send(MHD_Connection* connection, const HttpServer::Answer& answer) {
     MHD_Response* response = MHD_create_response_from_buffer(
         answer.body.size(), const_cast<char*>(answer.body.data()), MHD_RESPMEM_MUST_COPY);
     if (response == nullptr) return MHD_NO;
-    MHD_add_response_header(response, "Content-Type", "text/html; charset=utf-8");
+    const std::string type(answer.contentType);
+    MHD_add_response_header(response, "Content-Type", type.c_str());
     MHD_add_response_header(response, "Cache-Control", "no-store");
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
     MHD_add_response_header(response, "Content-Security-Policy",
@@ -193,27 +208,50 @@ HttpServer::Answer HttpServer::answer(const Request& request) {
     if (post) return {405u, messagePage("Not served", "Only the upload address takes a POST.")};
     if (request.path == "/hiscores") {
         const std::string game = queryValue(request.query, "game");
-        const std::string pageText = queryValue(request.query, "page");
-        std::int64_t page = 0;
-        for (const char c : pageText) {
-            if (c < '0' || c > '9' || page > 1000000)
-                return {400u, messagePage("Bad page", "There is no such page.")};
-            page = page * 10 + (c - '0');
-        }
+        const std::optional<std::int64_t> page = parseCount(queryValue(request.query, "page"), 0);
+        if (!page || *page > 1000000)
+            return {400u, messagePage("Bad page", "There is no such page.")};
         const std::int64_t total = store_.count(game);
         if (total == 0) return {404u, messagePage("Not found", "No such hall of fame.")};
-        return {200u,
-                tablePage(game, store_.page(game, page * kRowsPerPage, kRowsPerPage), page, total)};
+        return {200u, tablePage(game, store_.page(game, *page * kRowsPerPage, kRowsPerPage), *page,
+                                total)};
     }
-    if (request.path == "/") {
-        std::vector<GameSummary> games;
-        for (std::string& name : store_.games()) {
-            const std::int64_t scores = store_.count(name);
-            games.push_back({std::move(name), scores});
-        }
-        return {200u, gamesPage(games)};
-    }
+    if (request.path.rfind("/api/", 0) == 0) return api(request);
+    if (request.path == "/") return {200u, gamesPage(gameSummaries())};
     return {404u, messagePage("Not found", "There is no such page here.")};
+}
+
+std::vector<GameSummary> HttpServer::gameSummaries() {
+    std::vector<GameSummary> games;
+    for (std::string& name : store_.games()) {
+        const std::int64_t scores = store_.count(name);
+        games.push_back({std::move(name), scores});
+    }
+    return games;
+}
+
+HttpServer::Answer HttpServer::api(const Request& request) {
+    constexpr std::string_view json = "application/json; charset=utf-8";
+    if (request.path == "/api/games") return {200u, gamesJson(gameSummaries()), json};
+    // /api/games/<game>/scores, the game's name percent-encoded.
+    constexpr std::string_view prefix = "/api/games/";
+    constexpr std::string_view suffix = "/scores";
+    const std::string_view path = request.path;
+    std::string game;
+    if (path.size() <= prefix.size() + suffix.size() || path.rfind(prefix, 0) != 0 ||
+        path.substr(path.size() - suffix.size()) != suffix ||
+        !percentDecode(path.substr(prefix.size(), path.size() - prefix.size() - suffix.size()),
+                       game))
+        return {404u, errorJson("There is no such address."), json};
+    const std::optional<std::int64_t> offset = parseCount(queryValue(request.query, "offset"), 0);
+    const std::optional<std::int64_t> limit =
+        parseCount(queryValue(request.query, "limit"), kMaxApiRows);
+    if (!offset || !limit || *limit == 0)
+        return {400u, errorJson("offset and limit are counts; limit is at least 1."), json};
+    const int rows = static_cast<int>(std::min<std::int64_t>(*limit, kMaxApiRows));
+    const std::int64_t total = store_.count(game);
+    if (total == 0) return {404u, errorJson("No such hall of fame."), json};
+    return {200u, scoresJson(game, total, *offset, rows, store_.page(game, *offset, rows)), json};
 }
 
 HttpServer::Answer HttpServer::preview(const Request& request) {

@@ -7,12 +7,16 @@
 //                                             upload again, stores it and shows its rank
 //   GET  /hiscores?game=<game>[&page=<n>]     a page of a game's table, best first
 //   GET  /                                    the games that have scores
+//   GET  /api/games                           the same as JSON
+//   GET  /api/games/<game>/scores[?offset=N&limit=M]  rows of a table as JSON
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "scoreserver/publish_tokens.h"
 #include "scoreserver/score_store.h"
@@ -45,16 +49,19 @@ public:
         std::string body;    // a POST's form, at most kMaxFormBytes
         std::string client;  // the peer's address
     };
-    // The answer to one request: status and HTML body.
+    // The answer to one request: status, body and its type.
     struct Answer {
         unsigned status;
         std::string body;
+        std::string_view contentType = "text/html; charset=utf-8";
     };
     Answer answer(const Request& request);
 
 private:
     Answer preview(const Request& request);
     Answer publish(const Request& request);
+    Answer api(const Request& request);
+    std::vector<GameSummary> gameSummaries();
 
     ScoreStore& store_;
     std::function<std::int64_t()> now_;

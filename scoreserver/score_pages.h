@@ -34,10 +34,6 @@ std::string publishedPage(const NewScore& score, bool duplicate, std::int64_t ra
 std::string tablePage(std::string_view game, const std::vector<TableRow>& rows, std::int64_t page,
                       std::int64_t total);
 
-struct GameSummary {
-    std::string name;
-    std::int64_t scores = 0;
-};
 // The games that have scores, each with a link to its table.
 std::string gamesPage(const std::vector<GameSummary>& games);
 

@@ -34,6 +34,12 @@ struct TableRow {
     bool verified = false;
 };
 
+// A game that has scores, and how many.
+struct GameSummary {
+    std::string name;
+    std::int64_t scores = 0;
+};
+
 enum class AddOutcome { Added, Duplicate };
 
 class ScoreStore {

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "scoreserver/score_json.h"
 #include "scoreserver/score_pages.h"
 #include "scoreserver/sqlite_score_store.h"
 #include "scoreserver/upload_support.h"
@@ -299,6 +300,78 @@ TEST_F(HttpServerTest, APublishedScoreShowsItsRankAmongTheRowsAroundIt) {
         EXPECT_EQ(published.body.find(hidden), std::string::npos) << hidden;
     EXPECT_NE(published.body.find("<td>9</td><td>R8</td>"), std::string::npos);
     EXPECT_EQ(store.count("Tintaro"), 11);
+}
+
+TEST_F(HttpServerTest, ServesTheTablesAsJsonWithTheLimitCapped) {
+    EXPECT_EQ(get(server.port(), "/api/games").body, "{\"games\":[]}\n");
+    for (int i = 0; i < kMaxApiRows + 5; ++i) {
+        NewScore row;
+        row.game = i < 2 ? "Orbis Two" : "Tintaro";
+        row.name = "P" + std::to_string(i);
+        row.score = 1000 + i;
+        row.verified = i % 2 == 0;
+        row.moves = std::to_string(i);
+        row.submittedAt = clock;
+        ASSERT_EQ(store.add(row), AddOutcome::Added);
+    }
+    const Reply games = get(server.port(), "/api/games");
+    ASSERT_EQ(games.status, 200);
+    EXPECT_NE(games.headers.find("Content-Type: application/json"), std::string::npos);
+    EXPECT_EQ(games.body,
+              "{\"games\":[{\"name\":\"Orbis Two\",\"scores\":2,\"url\":\"/api/games/"
+              "Orbis%20Two/scores\"},{\"name\":\"Tintaro\",\"scores\":" +
+                  std::to_string(kMaxApiRows + 3) + ",\"url\":\"/api/games/Tintaro/scores\"}]}\n");
+
+    const Reply two = get(server.port(), "/api/games/Orbis%20Two/scores");
+    ASSERT_EQ(two.status, 200);
+    EXPECT_EQ(two.body,
+              "{\"game\":\"Orbis Two\",\"total\":2,\"offset\":0,\"limit\":100,\"scores\":["
+              "{\"rank\":1,\"name\":\"P1\",\"score\":1001,\"submitted\":31536000,\"date\":"
+              "\"1971-01-01\",\"verified\":false},"
+              "{\"rank\":2,\"name\":\"P0\",\"score\":1000,\"submitted\":31536000,\"date\":"
+              "\"1971-01-01\",\"verified\":true}]}\n");
+    const Reply capped = get(server.port(), "/api/games/Tintaro/scores?limit=100000");
+    EXPECT_NE(capped.body.find("\"limit\":" + std::to_string(kMaxApiRows) + ","),
+              std::string::npos);
+    EXPECT_NE(capped.body.find("\"rank\":" + std::to_string(kMaxApiRows) + ","), std::string::npos);
+    EXPECT_EQ(capped.body.find("\"rank\":" + std::to_string(kMaxApiRows + 1) + ","),
+              std::string::npos);
+    const Reply last = get(server.port(), "/api/games/Tintaro/scores?offset=101&limit=5");
+    EXPECT_NE(last.body.find("\"rank\":102,\"name\":\"P3\""), std::string::npos) << last.body;
+    EXPECT_NE(last.body.find("\"rank\":103,\"name\":\"P2\""), std::string::npos);
+    EXPECT_EQ(last.body.find("\"rank\":101"), std::string::npos);
+    for (const char* bad : {"?limit=0", "?offset=-1", "?limit=1e3", "?offset=9999999999"})
+        EXPECT_EQ(get(server.port(), std::string("/api/games/Tintaro/scores") + bad).status, 400)
+            << bad;
+    EXPECT_EQ(get(server.port(), "/api/games/Nope/scores").status, 404);
+    EXPECT_EQ(get(server.port(), "/api/games/Tintaro").status, 404);
+}
+
+TEST_F(HttpServerTest, JsonEscapesEveryStringAsValidUtf8) {
+    EXPECT_EQ(jsonString("a\"b\\c/"), "\"a\\\"b\\\\c/\"");
+    EXPECT_EQ(jsonString(std::string("\x00\x01\n\x1f\x7f", 5)),
+              "\"\\u0000\\u0001\\u000a\\u001f\\u007f\"");
+    EXPECT_EQ(jsonString("</script>&"), "\"\\u003c/script\\u003e\\u0026\"");
+    // Well-formed UTF-8 passes; each byte of a broken sequence becomes U+FFFD.
+    EXPECT_EQ(jsonString("J\xC3\xB6rg \xE2\x82\xAC \xF0\x9F\x8E\xB2"),
+              "\"J\xC3\xB6rg \xE2\x82\xAC \xF0\x9F\x8E\xB2\"");
+    EXPECT_EQ(jsonString("\xC3"), "\"\\ufffd\"");
+    EXPECT_EQ(jsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");             // overlong '/'
+    EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");  // a surrogate
+    EXPECT_EQ(jsonString("\xF4\x90\x80\x80"), "\"\\ufffd\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xE2\x82x"), "\"\\ufffd\\ufffdx\"");
+
+    // A stored name with all of them comes out of the API escaped the same way.
+    NewScore row;
+    row.game = "Tintaro";
+    row.name = "<b>\"Ada\"\x01\xFF";
+    row.score = 5;
+    store.add(row);
+    const Reply scores = get(server.port(), "/api/games/Tintaro/scores");
+    EXPECT_NE(scores.body.find("\"name\":\"\\u003cb\\u003e\\\"Ada\\\"\\u0001\\ufffd\""),
+              std::string::npos)
+        << scores.body;
+    EXPECT_EQ(scores.body.find('<'), std::string::npos);
 }
 
 }  // namespace
