@@ -113,6 +113,8 @@ MHD_Result send(MHD_Connection* connection, const HttpServer::Answer& answer) {
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
     MHD_add_response_header(response, "Content-Security-Policy",
                             "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'");
+    if (answer.retryAfter != 0)
+        MHD_add_response_header(response, "Retry-After", std::to_string(answer.retryAfter).c_str());
     const MHD_Result queued = MHD_queue_response(connection, answer.status, response);
     MHD_destroy_response(response);
     return queued;
@@ -167,8 +169,11 @@ MHD_Result handle(void* cls, MHD_Connection* connection, const char*, const char
 
 }  // namespace
 
-HttpServer::HttpServer(ScoreStore& store, std::function<std::int64_t()> now)
-    : store_(store), now_(std::move(now)) {}
+HttpServer::HttpServer(ScoreStore& store, std::function<std::int64_t()> now, ServerLimits limits)
+    : store_(store),
+      now_(std::move(now)),
+      uploadLimit_(limits.uploadsPerMinute, limits.uploadsPerMinute),
+      pageLimit_(limits.pagesPerMinute, limits.pagesPerMinute) {}
 
 HttpServer::~HttpServer() {
     stop();
@@ -204,7 +209,16 @@ std::uint16_t HttpServer::port() const {
 
 HttpServer::Answer HttpServer::answer(const Request& request) {
     const bool post = request.method == "POST";
-    if (request.path == kUploadPath) return post ? publish(request) : preview(request);
+    const bool upload = request.path == kUploadPath;
+    const std::int64_t wait = (upload ? uploadLimit_ : pageLimit_).take(request.client, now_());
+    if (wait != 0)
+        return {429u,
+                messagePage("Too many requests",
+                            "Too many requests from your address. Please "
+                            "wait " +
+                                std::to_string(wait) + " seconds and try again."),
+                "text/html; charset=utf-8", wait};
+    if (upload) return post ? publish(request) : preview(request);
     if (post) return {405u, messagePage("Not served", "Only the upload address takes a POST.")};
     if (request.path == "/hiscores") {
         const std::string game = queryValue(request.query, "game");

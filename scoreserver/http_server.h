@@ -9,6 +9,7 @@
 //   GET  /                                    the games that have scores
 //   GET  /api/games                           the same as JSON
 //   GET  /api/games/<game>/scores[?offset=N&limit=M]  rows of a table as JSON
+// A client over its rate gets 429 with Retry-After.
 #pragma once
 
 #include <cstddef>
@@ -19,19 +20,28 @@
 #include <vector>
 
 #include "scoreserver/publish_tokens.h"
+#include "scoreserver/rate_limiter.h"
 #include "scoreserver/score_store.h"
 
 struct MHD_Daemon;
 
 namespace scoreserver {
 
+// Requests a minute per client address, each with a burst as large: the upload address
+// (GET and POST together), and every other page.
+struct ServerLimits {
+    int uploadsPerMinute = 30;
+    int pagesPerMinute = 600;
+};
+
 class HttpServer {
 public:
     // The most bytes of a POST body read; a longer one is refused.
     static constexpr std::size_t kMaxFormBytes = 1024;
 
-    // `now` gives the time uploads are stamped with, in seconds since 1970.
-    HttpServer(ScoreStore& store, std::function<std::int64_t()> now);
+    // `now` gives the time uploads are stamped with and limits are counted in, in seconds
+    // since 1970.
+    HttpServer(ScoreStore& store, std::function<std::int64_t()> now, ServerLimits limits = {});
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
@@ -54,6 +64,7 @@ public:
         unsigned status;
         std::string body;
         std::string_view contentType = "text/html; charset=utf-8";
+        std::int64_t retryAfter = 0;  // seconds, sent as Retry-After when not 0
     };
     Answer answer(const Request& request);
 
@@ -66,6 +77,8 @@ private:
     ScoreStore& store_;
     std::function<std::int64_t()> now_;
     PublishTokens tokens_;
+    RateLimiter uploadLimit_;
+    RateLimiter pageLimit_;
     MHD_Daemon* daemon_ = nullptr;
 };
 

@@ -105,7 +105,8 @@ protected:
     testsupport::TempDir dir;
     SqliteScoreStore store{(dir.path() / "scores.db").string()};
     std::int64_t clock = 86400 * 365;
-    HttpServer server{store, [this] { return clock; }};
+    // Rates no test here reaches; the limits have a test of their own.
+    HttpServer server{store, [this] { return clock; }, ServerLimits{1000000, 1000000}};
 };
 
 TEST_F(HttpServerTest, TakesUploadsFromTheRawAddressAndShowsTheTable) {
@@ -372,6 +373,43 @@ TEST_F(HttpServerTest, JsonEscapesEveryStringAsValidUtf8) {
               std::string::npos)
         << scores.body;
     EXPECT_EQ(scores.body.find('<'), std::string::npos);
+}
+
+TEST_F(HttpServerTest, EachClientAddressHasItsRateOfUploadsAndOfPages) {
+    HttpServer limited{store, [this] { return clock; }};
+    ASSERT_TRUE(limited.start("127.0.0.1", 0));
+    const std::string uploadAddress = "/cgi-bin/hiscore.cgi?" + query("Tintaro", "Ada", 700);
+    const ServerLimits limits;
+    Form form;
+    for (int i = 0; i < limits.uploadsPerMinute; ++i) {
+        const Reply page = get(limited.port(), uploadAddress);
+        ASSERT_EQ(page.status, 200) << i;
+        form = formOf(page);
+    }
+    const Reply refused = get(limited.port(), uploadAddress);
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_NE(refused.headers.find("Retry-After: 2\r\n"), std::string::npos) << refused.headers;
+    EXPECT_NE(refused.body.find("Too many requests"), std::string::npos);
+    // The POST shares the upload's rate: with a good token it stores nothing while over it.
+    EXPECT_EQ(request(limited.port(), "POST", form.action, "token=" + form.token).status, 429);
+    EXPECT_EQ(store.count("Tintaro"), 0);
+    // The pages have a rate of their own.
+    EXPECT_EQ(get(limited.port(), "/").status, 200);
+    // Two seconds give back one upload.
+    clock += 2;
+    const Reply published = request(limited.port(), "POST", form.action, "token=" + form.token);
+    EXPECT_EQ(published.status, 200) << published.body;
+    EXPECT_EQ(store.count("Tintaro"), 1);
+    EXPECT_EQ(get(limited.port(), uploadAddress).status, 429);
+
+    // The two seconds filled the pages' bucket again: a minute's worth in a row, then no more.
+    for (int i = 0; i < limits.pagesPerMinute; ++i)
+        ASSERT_EQ(get(limited.port(), "/api/games").status, 200) << i;
+    const Reply pages = get(limited.port(), "/hiscores?game=Tintaro");
+    EXPECT_EQ(pages.status, 429);
+    EXPECT_NE(pages.headers.find("Retry-After: 1\r\n"), std::string::npos) << pages.headers;
+    clock += 1;
+    EXPECT_EQ(get(limited.port(), "/hiscores?game=Tintaro").status, 200);
 }
 
 }  // namespace
