@@ -27,21 +27,29 @@ struct Reply {
     std::string body;
 };
 
-// One request over a fresh connection; the server closes it after the answer.
+// One request over a fresh connection from the loopback address `from`; the server closes it
+// after the answer.
 Reply request(std::uint16_t port, const std::string& method, const std::string& target,
-              const std::string& body = "", const std::string& headers = "") {
+              const std::string& body = "", const std::string& from = "127.0.0.1") {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    inet_pton(AF_INET, from.c_str(), &source.sin_addr);
+    Reply reply;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
+        close(fd);
+        return reply;
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    Reply reply;
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         close(fd);
         return reply;
     }
     std::string request =
-        method + " " + target + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n" + headers;
+        method + " " + target + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n";
     if (method == "POST")
         request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
                    std::to_string(body.size()) + "\r\n";
@@ -264,6 +272,13 @@ TEST_F(HttpServerTest, PublishingTakesThePagesTokenOnce) {
     EXPECT_EQ(store.count("Tintaro"), 1);
     EXPECT_EQ(store.contactCount(), 1);
 
+    // A token works only for the address it was handed to, and is gone once tried.
+    const Form theirs = formOf(preview(query("Tintaro", "Eve", 4100)));
+    EXPECT_EQ(
+        request(server.port(), "POST", theirs.action, "token=" + theirs.token, "127.0.0.2").status,
+        403);
+    EXPECT_EQ(post(theirs.action, "token=" + theirs.token).status, 403);
+    EXPECT_EQ(store.count("Tintaro"), 1);
     // Used once: the same button again stores nothing.
     EXPECT_EQ(post(form.action, "token=" + form.token).status, 403);
     // A token past its lifetime is refused.
@@ -393,8 +408,9 @@ TEST_F(HttpServerTest, EachClientAddressHasItsRateOfUploadsAndOfPages) {
     // The POST shares the upload's rate: with a good token it stores nothing while over it.
     EXPECT_EQ(request(limited.port(), "POST", form.action, "token=" + form.token).status, 429);
     EXPECT_EQ(store.count("Tintaro"), 0);
-    // The pages have a rate of their own.
+    // The pages have a rate of their own, and another address an upload rate of its own.
     EXPECT_EQ(get(limited.port(), "/").status, 200);
+    EXPECT_EQ(request(limited.port(), "GET", uploadAddress, "", "127.0.0.2").status, 200);
     // Two seconds give back one upload.
     clock += 2;
     const Reply published = request(limited.port(), "POST", form.action, "token=" + form.token);
