@@ -428,4 +428,38 @@ TEST_F(HttpServerTest, EachClientAddressHasItsRateOfUploadsAndOfPages) {
     EXPECT_EQ(get(limited.port(), "/hiscores?game=Tintaro").status, 200);
 }
 
+TEST_F(HttpServerTest, OnlyTheNewestPublishTokensAreKept) {
+    const std::string q = query("Tintaro", "Ada", 700);
+    const Form oldest = formOf(preview(q));
+    const Form kept = formOf(preview(q));
+    for (std::size_t i = 2; i < PublishTokens::kMaxTokens; ++i)
+        ASSERT_EQ(preview(q).status, 200) << i;
+    // The table is full: one more preview drops the oldest token, and only that one.
+    const Form newest = formOf(preview(q));
+    EXPECT_EQ(post(oldest.action, "token=" + oldest.token).status, 403);
+    EXPECT_EQ(post(kept.action, "token=" + kept.token).status, 200);
+    EXPECT_EQ(post(newest.action, "token=" + newest.token).status, 200);
+    EXPECT_EQ(store.count("Tintaro"), 1);  // the same upload twice is one row
+}
+
+TEST_F(HttpServerTest, TheRateTableForgetsTheAddressSeenLeastRecently) {
+    HttpServer limited{store, [this] { return clock; }, ServerLimits{1, 1}};
+    ASSERT_TRUE(limited.start("127.0.0.1", 0));
+    ASSERT_EQ(get(limited.port(), "/").status, 200);
+    ASSERT_EQ(get(limited.port(), "/").status, 429);
+    // Each other address takes a row, until the table is full.
+    for (std::size_t i = 0; i < RateLimiter::kMaxAddresses - 1; ++i) {
+        const std::string from =
+            "127.1." + std::to_string(i / 250) + "." + std::to_string(1 + i % 250);
+        ASSERT_EQ(request(limited.port(), "GET", "/", "", from).status, 200) << from;
+    }
+    // 127.0.0.1 is still known, and now the address seen last; a new address drops the one
+    // seen least recently, 127.1.0.1, which comes back with a full bucket.
+    EXPECT_EQ(get(limited.port(), "/").status, 429);
+    EXPECT_EQ(request(limited.port(), "GET", "/", "", "127.2.0.1").status, 200);
+    EXPECT_EQ(request(limited.port(), "GET", "/", "", "127.1.0.1").status, 200);
+    EXPECT_EQ(request(limited.port(), "GET", "/", "", "127.1.0.3").status, 429);
+    EXPECT_EQ(get(limited.port(), "/").status, 429);
+}
+
 }  // namespace
