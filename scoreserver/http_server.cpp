@@ -103,7 +103,7 @@ std::string clientAddress(MHD_Connection* connection) {
     return text;
 }
 
-MHD_Result send(MHD_Connection* connection, const HttpServer::Answer& answer) {
+MHD_Result respond(MHD_Connection* connection, const HttpServer::Answer& answer) {
     MHD_Response* response = MHD_create_response_from_buffer(
         answer.body.size(), const_cast<char*>(answer.body.data()), MHD_RESPMEM_MUST_COPY);
     if (response == nullptr) return MHD_NO;
@@ -135,8 +135,8 @@ MHD_Result handle(void* cls, MHD_Connection* connection, const char*, const char
                 MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Content-Length");
             if (length != nullptr && (std::strlen(length) > 6 || std::strtoul(length, nullptr, 10) >
                                                                      HttpServer::kMaxFormBytes))
-                return send(connection,
-                            {413, messagePage("Too long", "The request's body is too long.")});
+                return respond(connection,
+                               {413, messagePage("Too long", "The request's body is too long.")});
             return MHD_YES;
         }
     }
@@ -164,7 +164,7 @@ MHD_Result handle(void* cls, MHD_Connection* connection, const char*, const char
             answer = {503, messagePage("Not available", "Please try again later.")};
         }
     }
-    return send(connection, answer);
+    return respond(connection, answer);
 }
 
 }  // namespace
