@@ -41,6 +41,7 @@ constexpr PreparedText kStatements[] = {kAdd, kPage, kCount, kRank, kGames, kCon
 // upload one row: a verified score's moves, or an unverified score's name and value.
 constexpr const char* kSchema =
     "BEGIN;"
+    " SET LOCAL client_min_messages = warning;"  // no notice for each table already there
     " SELECT pg_advisory_xact_lock(7305114);"
     " CREATE TABLE IF NOT EXISTS scores("
     "  id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, game text NOT NULL,"
