@@ -187,8 +187,17 @@ struct PostgresScoreStore::Pool {
                                  messageOf(PQerrorMessage(c.pg)));
         }
         if (!c.prepared) {
-            for (const PreparedText& s : kStatements)
-                Result(PQprepare(c.pg, s.name, s.sql, 0, nullptr)).expect(PGRES_COMMAND_OK, c.pg);
+            try {
+                for (const PreparedText& s : kStatements)
+                    Result(PQprepare(c.pg, s.name, s.sql, 0, nullptr))
+                        .expect(PGRES_COMMAND_OK, c.pg);
+            } catch (const StoreError&) {
+                // Some may exist: the next use starts on a new session rather than fail on
+                // preparing them twice.
+                PQfinish(c.pg);
+                c.pg = nullptr;
+                throw;
+            }
             c.prepared = true;
         }
     }
