@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "scoreserver/open_store.h"
 #include "scoreserver/postgres_score_store.h"
 #include "scoreserver/score_intake.h"
 #include "scoreserver/store_support.h"
@@ -205,6 +206,9 @@ TEST(PostgresScoreStoreTest, ReconnectsAfterItsSessionsEndAndRefusesWhatItCannot
     EXPECT_EQ(store.add(s), AddOutcome::Added);
     EXPECT_EQ(store.page("Tintaro", 0, 10).size(), 2u);
     EXPECT_EQ(store.contactCount(), 2);
+    // The shorter spelling of the address opens the same database.
+    ASSERT_EQ(scratch.address().rfind("postgresql://", 0), 0u);
+    EXPECT_EQ(openStore("postgres://" + scratch.address().substr(13))->count("Tintaro"), 2);
 
     // A NUL byte, or bytes that are not UTF-8, are refused and nothing of them is kept.
     for (const std::string& name : {std::string("Cy\0rest", 7), std::string("Cy\xFF")}) {
