@@ -2,7 +2,7 @@
 # Starts or stops the throw-away PostgreSQL server the score server's tests use.
 #   postgres_fixture.sh start LINK   makes a cluster in a fresh temporary folder, starts it
 #                                    listening only on a Unix socket in that folder, and
-#                                    points LINK (a path in the build tree) at the folder
+#                                    points LINK (a path named after the build tree) at the folder
 #   postgres_fixture.sh stop LINK    stops it and removes the folder and LINK
 # The tests connect to postgresql:///postgres?host=LINK&user=postgres. PostgreSQL refuses to
 # run as root, so as root the server runs as the postgres user (or nobody); the folder lives
