@@ -104,6 +104,16 @@ TEST_F(HostileTest, BrokenAndImpossibleUploadsAreRefusedAndStoreNothing) {
     const std::string ok = "game=Tintaro&name=Ada";
     const std::string score = "&score=" + masked(500);
     const std::vector<std::string> refused = {
+        // Shapes the menu never sends: empty pairs, a pair without '=', unknown, repeated and
+        // missing fields.
+        ok + score + "&",
+        ok + "&" + score,
+        "game=Tintaro&name" + score,
+        ok + score + "&x=1",
+        ok + score + "&name=Bo",
+        "name=Ada" + score,
+        ok,
+        "game=Tintaro" + score,
         // Broken escapes, in every field and in a key.
         ok + "%" + score,
         ok + "%4" + score,
