@@ -67,14 +67,19 @@ public:
             }
         }
     }
-    ~ServerProgram() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
+    ~ServerProgram() { stop(); }
     ServerProgram(const ServerProgram&) = delete;
     ServerProgram& operator=(const ServerProgram&) = delete;
 
+    // Sends SIGTERM and waits: the program's exit status, -1 when it was not running.
+    int stop() {
+        if (pid_ <= 0) return -1;
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
     std::uint16_t port() const { return port_; }
     std::string site() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
@@ -300,6 +305,8 @@ TEST(ScoreUpload, AGamesScoreTravelsFromTheMenuToTheServersTablesAndForgeriesDoN
                   .status,
               400);
     EXPECT_EQ(apiScores(server.port()), scores);
+    // SIGTERM ends the program cleanly.
+    EXPECT_EQ(server.stop(), 0) << readFile(dir.path() / "server.log");
 }
 
 TEST(ScoreUpload, ANameThatLooksLikeAQueryArrivesAsTheNameWithTheGamesOwnScore) {
