@@ -32,6 +32,13 @@ using servertest::Reply;
 const std::string kStage = STUDIO_STAGE_DIR;
 const std::string kServer = STUDIO_SCORESERVER;
 
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 // The score server program on 127.0.0.1 with its database in `folder`, stopped with SIGTERM
 // when the object goes.
 class ServerProgram {
@@ -58,7 +65,7 @@ public:
                 posix_spawn(&pid, kServer.c_str(), &actions, nullptr, argv.data(), environ);
             posix_spawn_file_actions_destroy(&actions);
             if (spawned != 0) return;
-            if (answers(pid, port)) {
+            if (answers(pid, port, log)) {
                 pid_ = pid;
                 port_ = port;
             } else {
@@ -97,12 +104,16 @@ private:
         close(fd);
         return port;
     }
-    // True once the program answers on the port; false when it ends first or takes too long.
-    static bool answers(pid_t pid, std::uint16_t port) {
+    // True once the program says it listens on the port and answers there (not another
+    // server that took the port first); false when it ends first or takes too long.
+    static bool answers(pid_t pid, std::uint16_t port, const std::string& log) {
+        const std::string listening = "listening on 127.0.0.1:" + std::to_string(port) + "\n";
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (std::chrono::steady_clock::now() < deadline) {
             if (waitpid(pid, nullptr, WNOHANG) == pid) return false;
-            if (servertest::get(port, "/").status == 200) return true;
+            if (readFile(log).find(listening) != std::string::npos &&
+                servertest::get(port, "/").status == 200)
+                return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return false;
@@ -111,13 +122,6 @@ private:
     pid_t pid_ = -1;
     std::uint16_t port_ = 0;
 };
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // An installed menu folder of its own with Tintaro's folder in it, its setup.ini naming
 // `site` as the publisher's web site and, when given, options.ini as the menu saves it.
