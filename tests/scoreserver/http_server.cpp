@@ -2,96 +2,25 @@
 // one-time token, taken from the raw address, tables paged and every outside text escaped.
 #include "scoreserver/http_server.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <string>
 
+#include "scoreserver/http_client.h"
 #include "scoreserver/score_json.h"
 #include "scoreserver/score_pages.h"
 #include "scoreserver/store_support.h"
 #include "scoreserver/upload_support.h"
 
 using namespace scoreserver;
+using servertest::Form;
+using servertest::formOf;
+using servertest::get;
 using servertest::query;
+using servertest::Reply;
+using servertest::request;
 
 namespace {
-
-struct Reply {
-    int status = 0;
-    std::string headers;
-    std::string body;
-};
-
-// One request over a fresh connection from the loopback address `from`; the server closes it
-// after the answer.
-Reply request(std::uint16_t port, const std::string& method, const std::string& target,
-              const std::string& body = "", const std::string& from = "127.0.0.1") {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in source{};
-    source.sin_family = AF_INET;
-    inet_pton(AF_INET, from.c_str(), &source.sin_addr);
-    Reply reply;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
-        close(fd);
-        return reply;
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return reply;
-    }
-    std::string request =
-        method + " " + target + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n";
-    if (method == "POST")
-        request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-                   std::to_string(body.size()) + "\r\n";
-    request += "\r\n" + body;
-    send(fd, request.data(), request.size(), 0);
-    std::string raw;
-    char buffer[4096];
-    for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) raw.append(buffer, n);
-    close(fd);
-    if (raw.rfind("HTTP/1.1 ", 0) == 0) reply.status = std::stoi(raw.substr(9, 3));
-    const std::size_t end = raw.find("\r\n\r\n");
-    if (end != std::string::npos) {
-        reply.headers = raw.substr(0, end);
-        reply.body = raw.substr(end + 4);
-    }
-    return reply;
-}
-
-Reply get(std::uint16_t port, const std::string& target) {
-    return request(port, "GET", target);
-}
-
-// The text between `before` and the next '"' in the page, with &amp; undone; empty when
-// the page has no such text.
-std::string attribute(const std::string& page, const std::string& before) {
-    const std::size_t start = page.find(before);
-    if (start == std::string::npos) return {};
-    const std::size_t from = start + before.size();
-    std::string value = page.substr(from, page.find('"', from) - from);
-    for (std::size_t at; (at = value.find("&amp;")) != std::string::npos;)
-        value.replace(at, 5, "&");
-    return value;
-}
-
-// What a browser sends for a preview page's Publish button.
-struct Form {
-    std::string action;
-    std::string token;
-};
-Form formOf(const Reply& preview) {
-    return {attribute(preview.body, "<form method=\"post\" action=\""),
-            attribute(preview.body, "name=\"token\" value=\"")};
-}
 
 class HttpServerTest : public ::testing::TestWithParam<servertest::StoreKind> {
 protected:
