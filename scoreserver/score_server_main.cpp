@@ -1,5 +1,5 @@
-// The score server program: scoreserver --listen ADDRESS:PORT --database FILE. Serves until
-// SIGINT or SIGTERM.
+// The score server program: scoreserver --listen ADDRESS:PORT --database FILE-or-URL (an
+// SQLite file, or a postgresql:// address). Serves until SIGINT or SIGTERM.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -7,12 +7,12 @@
 #include <string>
 
 #include "scoreserver/http_server.h"
-#include "scoreserver/sqlite_score_store.h"
+#include "scoreserver/open_store.h"
 
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: scoreserver --listen ADDRESS:PORT --database FILE\n");
+    std::fprintf(stderr, "usage: scoreserver --listen ADDRESS:PORT --database FILE-or-URL\n");
     return 2;
 }
 
@@ -43,9 +43,9 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     try {
-        scoreserver::SqliteScoreStore store(database);
+        const auto store = scoreserver::openStore(database);
         scoreserver::HttpServer server(
-            store, [] { return static_cast<std::int64_t>(std::time(nullptr)); });
+            *store, [] { return static_cast<std::int64_t>(std::time(nullptr)); });
         if (!server.start(listen.substr(0, colon), static_cast<std::uint16_t>(port))) {
             std::fprintf(stderr, "scoreserver: cannot listen on %s\n", listen.c_str());
             return 1;

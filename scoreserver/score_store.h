@@ -56,6 +56,8 @@ public:
     virtual std::int64_t rankOf(std::string_view game, std::int32_t score) = 0;
     // The games that have a row, by name.
     virtual std::vector<std::string> games() = 0;
+    // How many rows of contact details are kept, over all games.
+    virtual std::int64_t contactCount() = 0;
 };
 
 }  // namespace scoreserver

@@ -24,8 +24,7 @@ public:
     std::int64_t count(std::string_view game) override;
     std::int64_t rankOf(std::string_view game, std::int32_t score) override;
     std::vector<std::string> games() override;
-    // How many rows of contact details are kept, over all games.
-    std::int64_t contactCount();
+    std::int64_t contactCount() override;
 
 private:
     std::mutex mutex_;  // one connection, shared by the server's threads

@@ -1,100 +1,28 @@
-// The HTTP side, over a real socket: uploads previewed and published with a one-time token,
-// taken from the raw address, tables paged and every outside text escaped.
+// The HTTP side, over a real socket and on each store: uploads previewed and published with a
+// one-time token, taken from the raw address, tables paged and every outside text escaped.
 #include "scoreserver/http_server.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <string>
 
+#include "scoreserver/http_client.h"
 #include "scoreserver/score_json.h"
 #include "scoreserver/score_pages.h"
-#include "scoreserver/sqlite_score_store.h"
+#include "scoreserver/store_support.h"
 #include "scoreserver/upload_support.h"
-#include "support/temp_dir.h"
 
 using namespace scoreserver;
+using servertest::Form;
+using servertest::formOf;
+using servertest::get;
 using servertest::query;
+using servertest::Reply;
+using servertest::request;
 
 namespace {
 
-struct Reply {
-    int status = 0;
-    std::string headers;
-    std::string body;
-};
-
-// One request over a fresh connection from the loopback address `from`; the server closes it
-// after the answer.
-Reply request(std::uint16_t port, const std::string& method, const std::string& target,
-              const std::string& body = "", const std::string& from = "127.0.0.1") {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in source{};
-    source.sin_family = AF_INET;
-    inet_pton(AF_INET, from.c_str(), &source.sin_addr);
-    Reply reply;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
-        close(fd);
-        return reply;
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return reply;
-    }
-    std::string request =
-        method + " " + target + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n";
-    if (method == "POST")
-        request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-                   std::to_string(body.size()) + "\r\n";
-    request += "\r\n" + body;
-    send(fd, request.data(), request.size(), 0);
-    std::string raw;
-    char buffer[4096];
-    for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) raw.append(buffer, n);
-    close(fd);
-    if (raw.rfind("HTTP/1.1 ", 0) == 0) reply.status = std::stoi(raw.substr(9, 3));
-    const std::size_t end = raw.find("\r\n\r\n");
-    if (end != std::string::npos) {
-        reply.headers = raw.substr(0, end);
-        reply.body = raw.substr(end + 4);
-    }
-    return reply;
-}
-
-Reply get(std::uint16_t port, const std::string& target) {
-    return request(port, "GET", target);
-}
-
-// The text between `before` and the next '"' in the page, with &amp; undone; empty when
-// the page has no such text.
-std::string attribute(const std::string& page, const std::string& before) {
-    const std::size_t start = page.find(before);
-    if (start == std::string::npos) return {};
-    const std::size_t from = start + before.size();
-    std::string value = page.substr(from, page.find('"', from) - from);
-    for (std::size_t at; (at = value.find("&amp;")) != std::string::npos;)
-        value.replace(at, 5, "&");
-    return value;
-}
-
-// What a browser sends for a preview page's Publish button.
-struct Form {
-    std::string action;
-    std::string token;
-};
-Form formOf(const Reply& preview) {
-    return {attribute(preview.body, "<form method=\"post\" action=\""),
-            attribute(preview.body, "name=\"token\" value=\"")};
-}
-
-class HttpServerTest : public ::testing::Test {
+class HttpServerTest : public ::testing::TestWithParam<servertest::StoreKind> {
 protected:
     void SetUp() override { ASSERT_TRUE(server.start("127.0.0.1", 0)); }
     Reply preview(const std::string& q) { return get(server.port(), "/cgi-bin/hiscore.cgi?" + q); }
@@ -110,14 +38,20 @@ protected:
         return post(form.action, "token=" + form.token);
     }
 
-    testsupport::TempDir dir;
-    SqliteScoreStore store{(dir.path() / "scores.db").string()};
+    servertest::ScratchStore scratch{GetParam()};
+    std::unique_ptr<ScoreStore> owned = scratch.open();
+    ScoreStore& store = *owned;
     std::int64_t clock = 86400 * 365;
     // Rates no test here reaches; the limits have a test of their own.
     HttpServer server{store, [this] { return clock; }, ServerLimits{1000000, 1000000}};
 };
 
-TEST_F(HttpServerTest, TakesUploadsFromTheRawAddressAndShowsTheTable) {
+INSTANTIATE_TEST_SUITE_P(Stores, HttpServerTest,
+                         ::testing::Values(servertest::StoreKind::SQLite,
+                                           servertest::StoreKind::PostgreSQL),
+                         servertest::storeName);
+
+TEST_P(HttpServerTest, TakesUploadsFromTheRawAddressAndShowsTheTable) {
     const servertest::PlayedGame game = servertest::solvedGame();
     EXPECT_EQ(upload(query("Tintaro", "<b>Ada</b>+1:1 Road:a@b:Y", game.score, game.moves)).status,
               200);
@@ -144,7 +78,7 @@ TEST_F(HttpServerTest, TakesUploadsFromTheRawAddressAndShowsTheTable) {
     EXPECT_EQ(get(server.port(), "/index.html").status, 404);
 }
 
-TEST_F(HttpServerTest, PagesTheTable) {
+TEST_P(HttpServerTest, PagesTheTable) {
     for (int i = 0; i < kRowsPerPage + 3; ++i)
         ASSERT_EQ(upload(query("Tintaro", "P" + std::to_string(i), 1000 + i)).status, 200);
     const Reply first = get(server.port(), "/hiscores?game=Tintaro");
@@ -165,7 +99,7 @@ TEST_F(HttpServerTest, PagesTheTable) {
     EXPECT_EQ(first.body.find("Previous"), std::string::npos);
 }
 
-TEST_F(HttpServerTest, ListsTheGamesWithScoresAndMarksUncheckedRows) {
+TEST_P(HttpServerTest, ListsTheGamesWithScoresAndMarksUncheckedRows) {
     const Reply empty = get(server.port(), "/");
     ASSERT_EQ(empty.status, 200);
     EXPECT_EQ(empty.body.find("<li>"), std::string::npos);
@@ -206,7 +140,7 @@ TEST_F(HttpServerTest, ListsTheGamesWithScoresAndMarksUncheckedRows) {
     }
 }
 
-TEST_F(HttpServerTest, APreviewStoresNothingAndShowsOnlyThePublicName) {
+TEST_P(HttpServerTest, APreviewStoresNothingAndShowsOnlyThePublicName) {
     const servertest::PlayedGame game = servertest::solvedGame();
     const Reply page = preview(query("Tintaro", "<i>Ada</i>&\"x\":1 Secret Road:ada@example.org:Y",
                                      game.score, game.moves));
@@ -243,7 +177,7 @@ TEST_F(HttpServerTest, APreviewStoresNothingAndShowsOnlyThePublicName) {
     EXPECT_EQ(store.contactCount(), 0);
 }
 
-TEST_F(HttpServerTest, PublishingTakesThePagesTokenOnce) {
+TEST_P(HttpServerTest, PublishingTakesThePagesTokenOnce) {
     const servertest::PlayedGame game = servertest::shortGame();
     const std::string q = query("Tintaro", "Ada:1 Road:a@b:Y", game.score, game.moves);
     const Form form = formOf(preview(q));
@@ -292,7 +226,7 @@ TEST_F(HttpServerTest, PublishingTakesThePagesTokenOnce) {
     EXPECT_EQ(store.count("Tintaro"), 1);
 }
 
-TEST_F(HttpServerTest, APublishedScoreShowsItsRankAmongTheRowsAroundIt) {
+TEST_P(HttpServerTest, APublishedScoreShowsItsRankAmongTheRowsAroundIt) {
     for (int i = 1; i <= 10; ++i) {
         NewScore row;
         row.game = "Tintaro";
@@ -318,7 +252,7 @@ TEST_F(HttpServerTest, APublishedScoreShowsItsRankAmongTheRowsAroundIt) {
     EXPECT_EQ(store.count("Tintaro"), 11);
 }
 
-TEST_F(HttpServerTest, ServesTheTablesAsJsonWithTheLimitCapped) {
+TEST_P(HttpServerTest, ServesTheTablesAsJsonWithTheLimitCapped) {
     EXPECT_EQ(get(server.port(), "/api/games").body, "{\"games\":[]}\n");
     for (int i = 0; i < kMaxApiRows + 5; ++i) {
         NewScore row;
@@ -363,7 +297,7 @@ TEST_F(HttpServerTest, ServesTheTablesAsJsonWithTheLimitCapped) {
     EXPECT_EQ(get(server.port(), "/api/games/Tintaro").status, 404);
 }
 
-TEST_F(HttpServerTest, JsonEscapesEveryStringAsValidUtf8) {
+TEST_P(HttpServerTest, JsonEscapesEveryStringAsValidUtf8) {
     EXPECT_EQ(jsonString("a\"b\\c/"), "\"a\\\"b\\\\c/\"");
     EXPECT_EQ(jsonString(std::string("\x00\x01\n\x1f\x7f", 5)),
               "\"\\u0000\\u0001\\u000a\\u001f\\u007f\"");
@@ -377,20 +311,20 @@ TEST_F(HttpServerTest, JsonEscapesEveryStringAsValidUtf8) {
     EXPECT_EQ(jsonString("\xF4\x90\x80\x80"), "\"\\ufffd\\ufffd\\ufffd\\ufffd\"");
     EXPECT_EQ(jsonString("\xE2\x82x"), "\"\\ufffd\\ufffdx\"");
 
-    // A stored name with all of them comes out of the API escaped the same way.
+    // A stored name (UTF-8, as every store keeps it) comes out of the API escaped the same way.
     NewScore row;
     row.game = "Tintaro";
-    row.name = "<b>\"Ada\"\x01\xFF";
+    row.name = "<b>\"Ada\"\x01\xC3\xB6";
     row.score = 5;
     store.add(row);
     const Reply scores = get(server.port(), "/api/games/Tintaro/scores");
-    EXPECT_NE(scores.body.find("\"name\":\"\\u003cb\\u003e\\\"Ada\\\"\\u0001\\ufffd\""),
+    EXPECT_NE(scores.body.find("\"name\":\"\\u003cb\\u003e\\\"Ada\\\"\\u0001\xC3\xB6\""),
               std::string::npos)
         << scores.body;
     EXPECT_EQ(scores.body.find('<'), std::string::npos);
 }
 
-TEST_F(HttpServerTest, EachClientAddressHasItsRateOfUploadsAndOfPages) {
+TEST_P(HttpServerTest, EachClientAddressHasItsRateOfUploadsAndOfPages) {
     HttpServer limited{store, [this] { return clock; }};
     ASSERT_TRUE(limited.start("127.0.0.1", 0));
     const std::string uploadAddress = "/cgi-bin/hiscore.cgi?" + query("Tintaro", "Ada", 700);
@@ -428,7 +362,7 @@ TEST_F(HttpServerTest, EachClientAddressHasItsRateOfUploadsAndOfPages) {
     EXPECT_EQ(get(limited.port(), "/hiscores?game=Tintaro").status, 200);
 }
 
-TEST_F(HttpServerTest, OnlyTheNewestPublishTokensAreKept) {
+TEST_P(HttpServerTest, OnlyTheNewestPublishTokensAreKept) {
     const std::string q = query("Tintaro", "Ada", 700);
     const Form oldest = formOf(preview(q));
     const Form kept = formOf(preview(q));
@@ -442,7 +376,7 @@ TEST_F(HttpServerTest, OnlyTheNewestPublishTokensAreKept) {
     EXPECT_EQ(store.count("Tintaro"), 1);  // the same upload twice is one row
 }
 
-TEST_F(HttpServerTest, TheRateTableForgetsTheAddressSeenLeastRecently) {
+TEST_P(HttpServerTest, TheRateTableForgetsTheAddressSeenLeastRecently) {
     HttpServer limited{store, [this] { return clock; }, ServerLimits{1, 1}};
     ASSERT_TRUE(limited.start("127.0.0.1", 0));
     ASSERT_EQ(get(limited.port(), "/").status, 200);
