@@ -28,7 +28,7 @@ constexpr std::string_view kStyle =
     "a{color:#3366c3}"
     "table{width:100%;border-collapse:separate;border-spacing:0;border:1.5px solid #782e9e;"
     "border-radius:12px;overflow:hidden;margin:.6em 0}"
-    "th,td{text-align:left;padding:.5em .45em;vertical-align:top}"
+    "th,td{text-align:left;padding:.5em .45em;vertical-align:baseline}"
     "th{background:#782e9e;color:#fff;font-size:.85em}"
     "td{border-top:1px solid #e3def3}"
     "tr:nth-child(odd) td{background:#f1ecfe}"
@@ -38,16 +38,16 @@ constexpr std::string_view kStyle =
     "tr.you td{background:#fcf0c7;font-weight:bold}"
     "tr.you td:first-child{box-shadow:inset 6px 0 #f5c21f}"
     "tr.unchecked td{color:#6b717c;font-style:italic}"
-    "td.ok{color:#2d7236;font-weight:bold}"
+    "td.ok{color:#2d7236;font-weight:bold;white-space:nowrap}"
     "td.ok span{display:inline-block;width:1.35em;height:1.35em;line-height:1.35em;"
     "text-align:center;border-radius:50%;background:#40a34c;color:#fff;margin-right:.2em}"
-    "td.no{font-size:.85em}"
+    "td.no{font-size:.85em}th:last-child,td:last-child{padding-right:.6em}"
     "table.facts th{width:6.5em;background:#f1ecfe;color:#782e9e;font-size:1em}"
     "table.facts td{background:#fefeff;font-weight:bold}"
     ".note{color:#6b717c;font-size:.9em}"
     "ul.games{list-style:none;padding:0}"
     "ul.games li{margin:.5em 0;padding:.3em .8em;background:#f1ecfe;border-radius:12px}"
-    "ul.games a{display:inline-block;min-height:44px;line-height:44px;padding:0 .3em;"
+    "ul.games a{display:inline-block;min-height:44px;line-height:44px;"
     "font-weight:bold;font-size:1.15em}"
     "nav{display:flex;flex-wrap:wrap;gap:.5em;margin:.8em 0}"
     "nav a,button{display:inline-block;min-height:44px;line-height:44px;padding:0 1.1em;"
@@ -58,7 +58,9 @@ constexpr std::string_view kStyle =
     "padding:0 2.2em;cursor:pointer}"
     "nav a:focus,button:focus{outline:3px solid #f5c21f}"
     "@media (max-width:30em){main{padding:.6em .6em .8em}h1{font-size:1.35em}"
-    "th,td{padding:.45em .3em}th{font-size:.8em}table{font-size:.92em}}";
+    "th,td{padding:.45em .3em}th{font-size:.8em}table{font-size:.92em}"
+    // The date gives way on a phone, so that the names keep room.
+    "th:nth-child(4),td:nth-child(4){display:none}}";
 
 std::string document(std::string_view title, std::string_view body) {
     const LogoSize logo = logoShownSize();
@@ -153,8 +155,8 @@ std::string utcDate(std::int64_t seconds) {
 }
 
 std::string messagePage(std::string_view title, std::string_view message) {
-    return document(title,
-                    "<h1>" + htmlEscape(title) + "</h1>\n<p>" + htmlEscape(message) + "</p>\n");
+    return document(title, "<h1>" + htmlEscape(title) + "</h1>\n<p>" + htmlEscape(message) +
+                               "</p>\n<nav><a href=\"/\">All games</a></nav>\n");
 }
 
 std::string previewPage(const NewScore& score, std::string_view action, std::string_view token) {
