@@ -171,6 +171,7 @@ MHD_Result handle(void* cls, MHD_Connection* connection, const char*, const char
 
 HttpServer::HttpServer(ScoreStore& store, std::function<std::int64_t()> now, ServerLimits limits)
     : store_(store),
+      limits_(limits),
       now_(std::move(now)),
       uploadLimit_(limits.uploadsPerMinute, limits.uploadsPerMinute),
       pageLimit_(limits.pagesPerMinute, limits.pagesPerMinute) {}
@@ -185,13 +186,21 @@ bool HttpServer::start(const std::string& address, std::uint16_t port) {
     bind.sin_family = AF_INET;
     bind.sin_port = htons(port);
     if (inet_pton(AF_INET, address.c_str(), &bind.sin_addr) != 1) return false;
+    // A pool of threads, each polling its share of the connections with epoll and answering
+    // them, so that a request waiting for a commit holds up only that thread's others.
+    // The connection limit is shared out among the threads; the one per address is global.
+    const auto threads = static_cast<unsigned>(std::max(limits_.threads, 1));
     daemon_ = MHD_start_daemon(
-        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_ERROR_LOG, port, nullptr, nullptr, &handle, this,
-        MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&bind), MHD_OPTION_URI_LOG_CALLBACK,
-        &keepUri, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &forgetUri, nullptr,
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG, port, nullptr, nullptr,
+        &handle, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&bind),
+        MHD_OPTION_URI_LOG_CALLBACK, &keepUri, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &forgetUri,
+        nullptr, MHD_OPTION_THREAD_POOL_SIZE, threads,
         // An upload's request line is at most some 20 KB: room for it and the headers.
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<std::size_t>(64 * 1024),
-        MHD_OPTION_CONNECTION_LIMIT, 256u, MHD_OPTION_PER_IP_CONNECTION_LIMIT, 8u,
+        MHD_OPTION_CONNECTION_LIMIT,
+        std::max(static_cast<unsigned>(std::max(limits_.connections, 1)), threads),
+        MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+        static_cast<unsigned>(std::max(limits_.connectionsPerAddress, 1)),
         MHD_OPTION_CONNECTION_TIMEOUT, 15u, MHD_OPTION_END);
     return daemon_ != nullptr;
 }

@@ -28,10 +28,15 @@ struct MHD_Daemon;
 namespace scoreserver {
 
 // Requests a minute per client address, each with a burst as large: the upload address
-// (GET and POST together), and every other page.
+// (GET and POST together), and every other page. Then the threads that answer requests (a
+// request waiting for the database holds only its own), and the open connections allowed in
+// all and from one address.
 struct ServerLimits {
     int uploadsPerMinute = 30;
     int pagesPerMinute = 600;
+    int threads = 2;
+    int connections = 256;
+    int connectionsPerAddress = 8;
 };
 
 class HttpServer {
@@ -66,6 +71,7 @@ public:
         std::string_view contentType = "text/html; charset=utf-8";
         std::int64_t retryAfter = 0;  // seconds, sent as Retry-After when not 0
     };
+    // Safe to call from several threads at once, as the server's threads do.
     Answer answer(const Request& request);
 
 private:
@@ -75,6 +81,7 @@ private:
     std::vector<GameSummary> gameSummaries();
 
     ScoreStore& store_;
+    const ServerLimits limits_;
     std::function<std::int64_t()> now_;
     PublishTokens tokens_;
     RateLimiter uploadLimit_;

@@ -1,6 +1,10 @@
 // The SQLite tables, and what an upload puts in them.
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <thread>
+#include <vector>
+
 #include "scoreserver/score_intake.h"
 #include "scoreserver/sqlite_score_store.h"
 #include "scoreserver/upload_support.h"
@@ -101,6 +105,85 @@ TEST_F(ScoreStoreTest, NothingIsStoredWhenAnUploadIsRefused) {
     EXPECT_EQ(store.count("Tintaro"), 0);
     EXPECT_EQ(store.count("Orbis"), 0);
     EXPECT_EQ(store.contactCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Adds from many threads at once, committed in groups: each caller gets its own outcome, each
+// row is there once, and a row is readable through the store as soon as its add returns.
+TEST(ScoreStoreConcurrencyTest, ManyThreadsAddingAtOnceEachGetTheirOwnOutcome) {
+    testsupport::TempDir dir;
+    SqliteScoreStore store((dir.path() / "scores.db").string());
+    constexpr int kThreads = 12;
+    constexpr int kOwnRows = 40;
+    constexpr int kSharedRows = 30;
+    const auto row = [](const std::string& game, const std::string& name, int value) {
+        NewScore s;
+        s.game = game;
+        s.name = name;
+        s.score = value;
+        s.verified = true;
+        s.moves = game + "/" + name;  // what makes two uploads the same row
+        s.email = name + "@example.org";
+        s.submittedAt = 1000;
+        return s;
+    };
+    std::vector<int> sharedAdded(kSharedRows, 0);
+    std::vector<std::string> failures(kThreads);
+    std::mutex tally;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            const std::string own = "Own" + std::to_string(t);
+            std::string& failure = failures[t];
+            for (int i = 0; i < kOwnRows; ++i) {
+                // This thread's own rows, each new, and readable once added.
+                if (store.add(row(own, "p" + std::to_string(i), 1000 - i)) != AddOutcome::Added)
+                    failure += "own row not added; ";
+                if (store.count(own) != i + 1) failure += "own row not counted; ";
+                // Every thread also sends the same shared rows: one of them stores each.
+                const int shared = (i + t) % kSharedRows;
+                const NewScore s = row("Tintaro", "s" + std::to_string(shared), 500 + shared % 7);
+                if (store.add(s) == AddOutcome::Added) {
+                    std::lock_guard lock(tally);
+                    ++sharedAdded[shared];
+                }
+                if (store.rankOf("Tintaro", s.score) > store.count("Tintaro"))
+                    failure += "shared row not readable; ";
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], "") << "thread " << t;
+    for (int shared = 0; shared < kSharedRows; ++shared)
+        EXPECT_EQ(sharedAdded[shared], 1) << "shared row " << shared;
+
+    EXPECT_EQ(store.count("Tintaro"), kSharedRows);
+    EXPECT_EQ(store.games().size(), static_cast<std::size_t>(kThreads + 1));
+    EXPECT_EQ(store.contactCount(), kThreads * kOwnRows + kSharedRows);
+    for (int t = 0; t < kThreads; ++t) {
+        const std::vector<TableRow> rows = store.page("Own" + std::to_string(t), 0, 100);
+        ASSERT_EQ(rows.size(), static_cast<std::size_t>(kOwnRows));
+        for (int i = 0; i < kOwnRows; ++i) {
+            EXPECT_EQ(rows[i].name, "p" + std::to_string(i));
+            EXPECT_EQ(rows[i].rank, i + 1);
+        }
+    }
+    // Ranks on a later page of a table with ties: as rank() over the whole table.
+    const std::vector<TableRow> all = store.page("Tintaro", 0, 100);
+    ASSERT_EQ(all.size(), static_cast<std::size_t>(kSharedRows));
+    for (std::int64_t offset = 1; offset < kSharedRows; offset += 4) {
+        const std::vector<TableRow> part = store.page("Tintaro", offset, 3);
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            EXPECT_EQ(part[i].rank, all[offset + i].rank) << offset + i;
+            EXPECT_EQ(part[i].name, all[offset + i].name) << offset + i;
+        }
+    }
+    // Everything is in the file for another connection.
+    SqliteScoreStore reopened((dir.path() / "scores.db").string());
+    EXPECT_EQ(reopened.count("Tintaro"), kSharedRows);
+    EXPECT_EQ(reopened.count("Own0"), kOwnRows);
 }
 
 }  // namespace
