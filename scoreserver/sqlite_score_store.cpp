@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <map>
 
 namespace scoreserver {
@@ -126,9 +127,11 @@ private:
     bool done_ = false;
 };
 
-// The schema, made once in one transaction. Each game's row count is kept in game_counts by
-// triggers, so that a table's size is one look-up; a database made before it is counted when
-// the table is added.
+// The schema, made once in one transaction. Triggers keep, in the same transactions, each
+// game's number of rows (game_counts) and how many rows have each score (score_counts): a
+// table's size is one look-up, and a rank or a page's start is found by summing the few
+// scores above it instead of counting rows. A database made before them is counted when
+// they are added.
 void createTables(Connection& c) {
     Transaction transaction(c, "BEGIN IMMEDIATE");
     // upload_key makes a repeated upload one row: a verified score's moves, or an
@@ -145,31 +148,45 @@ void createTables(Connection& c) {
         " address TEXT NOT NULL, email TEXT NOT NULL)");
     bool counted = false;
     {
-        Query q(c, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'game_counts'");
+        Query q(c, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'score_counts'");
         counted = q.step();
     }
     if (!counted) {
         run(c,
             "CREATE TABLE game_counts(game TEXT PRIMARY KEY, rows INTEGER NOT NULL)"
             " WITHOUT ROWID");
+        run(c,
+            "CREATE TABLE score_counts(game TEXT NOT NULL, score INTEGER NOT NULL,"
+            " rows INTEGER NOT NULL, PRIMARY KEY(game, score)) WITHOUT ROWID");
         run(c, "INSERT INTO game_counts SELECT game, count(*) FROM scores GROUP BY game");
+        run(c,
+            "INSERT INTO score_counts SELECT game, score, count(*) FROM scores"
+            " GROUP BY game, score");
         run(c,
             "CREATE TRIGGER scores_counted AFTER INSERT ON scores BEGIN"
             " INSERT INTO game_counts(game, rows) VALUES(NEW.game, 1)"
             "  ON CONFLICT(game) DO UPDATE SET rows = rows + 1;"
+            " INSERT INTO score_counts(game, score, rows) VALUES(NEW.game, NEW.score, 1)"
+            "  ON CONFLICT(game, score) DO UPDATE SET rows = rows + 1;"
             " END");
         run(c,
             "CREATE TRIGGER scores_uncounted AFTER DELETE ON scores BEGIN"
             " UPDATE game_counts SET rows = rows - 1 WHERE game = OLD.game;"
             " DELETE FROM game_counts WHERE game = OLD.game AND rows <= 0;"
+            " UPDATE score_counts SET rows = rows - 1 WHERE game = OLD.game AND score = OLD.score;"
+            " DELETE FROM score_counts WHERE game = OLD.game AND score = OLD.score AND rows <= 0;"
             " END");
         run(c,
-            "CREATE TRIGGER scores_recounted AFTER UPDATE OF game ON scores"
-            " WHEN OLD.game IS NOT NEW.game BEGIN"
+            "CREATE TRIGGER scores_recounted AFTER UPDATE OF game, score ON scores"
+            " WHEN OLD.game IS NOT NEW.game OR OLD.score IS NOT NEW.score BEGIN"
             " UPDATE game_counts SET rows = rows - 1 WHERE game = OLD.game;"
             " DELETE FROM game_counts WHERE game = OLD.game AND rows <= 0;"
             " INSERT INTO game_counts(game, rows) VALUES(NEW.game, 1)"
             "  ON CONFLICT(game) DO UPDATE SET rows = rows + 1;"
+            " UPDATE score_counts SET rows = rows - 1 WHERE game = OLD.game AND score = OLD.score;"
+            " DELETE FROM score_counts WHERE game = OLD.game AND score = OLD.score AND rows <= 0;"
+            " INSERT INTO score_counts(game, score, rows) VALUES(NEW.game, NEW.score, 1)"
+            "  ON CONFLICT(game, score) DO UPDATE SET rows = rows + 1;"
             " END");
     }
     transaction.commit();
@@ -298,37 +315,76 @@ std::vector<TableRow> SqliteScoreStore::page(std::string_view game, std::int64_t
     std::vector<TableRow> rows;
     if (offset < 0 || limit <= 0) return rows;
     const auto c = reader();
-    // The rows and the rank of the first come from one snapshot. Each later row's rank is
-    // its position when its score differs from the row before, else that row's rank: rank()
-    // over the whole table, without reading the rows above the page.
+    // One snapshot for every step. First the score whose rows hold position `offset`, how
+    // many rows score more and how many have it: from the counts of each score, best first.
     Transaction snapshot(*c, "BEGIN");
+    std::int64_t above = 0;
+    std::int64_t startScore = 0;
+    std::int64_t group = 0;
     {
-        Query select(*c,
-                     "SELECT name, score, submitted, verified FROM scores WHERE game = ?"
-                     " ORDER BY score DESC, id LIMIT ? OFFSET ?");
-        select.bind(1, game);
-        select.bind(2, std::int64_t{limit});
-        select.bind(3, offset);
-        while (select.step()) {
-            const auto score = static_cast<std::int32_t>(select.integer(1));
-            const std::int64_t position = offset + static_cast<std::int64_t>(rows.size()) + 1;
-            const std::int64_t rank =
-                rows.empty() || rows.back().score != score ? position : rows.back().rank;
-            rows.push_back(
-                {rank, select.text(0), score, select.integer(2), select.integer(3) != 0});
+        Query scores(*c, "SELECT score, rows FROM score_counts WHERE game = ? ORDER BY score DESC");
+        scores.bind(1, game);
+        while (group == 0 && scores.step()) {
+            const std::int64_t count = scores.integer(1);
+            if (above + count > offset) {
+                startScore = scores.integer(0);
+                group = count;
+            } else {
+                above += count;
+            }
         }
     }
-    if (!rows.empty() && offset > 0) {
-        Query above(*c, "SELECT count(*) FROM scores WHERE game = ? AND score > ?");
-        above.bind(1, game);
-        above.bind(2, std::int64_t{rows.front().score});
-        const std::int64_t firstRank = 1 + (above.step() ? above.integer(0) : 0);
-        for (TableRow& row : rows) {
-            if (row.score != rows.front().score) break;
-            row.rank = firstRank;
+    const auto read = [&rows](Query& select) {
+        while (select.step())
+            rows.push_back({0, select.text(0), static_cast<std::int32_t>(select.integer(1)),
+                            select.integer(2), select.integer(3) != 0});
+    };
+    const std::int64_t within = offset - above;  // the page's start in its score's rows
+    if (group == 0) {
+        // Past the end.
+    } else if (within <= group / 2) {
+        Query select(*c,
+                     "SELECT name, score, submitted, verified FROM scores"
+                     " WHERE game = ? AND score <= ? ORDER BY score DESC, id LIMIT ? OFFSET ?");
+        select.bind(1, game);
+        select.bind(2, startScore);
+        select.bind(3, std::int64_t{limit});
+        select.bind(4, within);
+        read(select);
+    } else {
+        // Near the end of a long run of equal scores, as the rows above a new score are:
+        // that run's last rows are read from its end, then the rows after it.
+        const std::int64_t tail = std::min<std::int64_t>(group - within, limit);
+        {
+            Query last(*c,
+                       "SELECT name, score, submitted, verified FROM scores"
+                       " WHERE game = ? AND score = ? ORDER BY id DESC LIMIT ? OFFSET ?");
+            last.bind(1, game);
+            last.bind(2, startScore);
+            last.bind(3, tail);
+            last.bind(4, group - within - tail);
+            read(last);
+            std::reverse(rows.begin(), rows.end());
+        }
+        if (limit > tail) {
+            Query next(*c,
+                       "SELECT name, score, submitted, verified FROM scores"
+                       " WHERE game = ? AND score < ? ORDER BY score DESC, id LIMIT ?");
+            next.bind(1, game);
+            next.bind(2, startScore);
+            next.bind(3, limit - tail);
+            read(next);
         }
     }
     snapshot.commit();
+    // A row's rank is 1 + the rows scoring more: for the first, the rows above its score;
+    // for a later one its position when its score differs from the row before, else that
+    // row's rank (rank() over the whole table).
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].rank = i == 0 ? above + 1
+                       : rows[i].score != rows[i - 1].score
+                           ? offset + static_cast<std::int64_t>(i) + 1
+                           : rows[i - 1].rank;
     return rows;
 }
 
@@ -341,7 +397,7 @@ std::int64_t SqliteScoreStore::count(std::string_view game) {
 
 std::int64_t SqliteScoreStore::rankOf(std::string_view game, std::int32_t score) {
     const auto c = reader();
-    Query select(*c, "SELECT count(*) FROM scores WHERE game = ? AND score > ?");
+    Query select(*c, "SELECT total(rows) FROM score_counts WHERE game = ? AND score > ?");
     select.bind(1, game);
     select.bind(2, std::int64_t{score});
     return 1 + (select.step() ? select.integer(0) : 0);
