@@ -234,14 +234,34 @@ HttpServer::Answer HttpServer::answer(const Request& request) {
         const std::optional<std::int64_t> page = parseCount(queryValue(request.query, "page"), 0);
         if (!page || *page > 1000000)
             return {400u, messagePage("Bad page", "There is no such page.")};
-        const std::int64_t total = store_.count(game);
-        if (total == 0) return {404u, messagePage("Not found", "No such hall of fame.")};
-        return {200u, tablePage(game, store_.page(game, *page * kRowsPerPage, kRowsPerPage), *page,
-                                total)};
+        return tablePage(game, *page);
     }
     if (request.path.rfind("/api/", 0) == 0) return api(request);
     if (request.path == "/") return {200u, gamesPage(gameSummaries())};
     return {404u, messagePage("Not found", "There is no such page here.")};
+}
+
+HttpServer::Answer HttpServer::tablePage(const std::string& game, std::int64_t page) {
+    // The version is read before the tables: a page kept under it is at least that new.
+    const std::optional<std::uint64_t> version = store_.version();
+    const std::pair<std::string, std::int64_t> key(game, page);
+    if (version) {
+        std::lock_guard lock(cacheMutex_);
+        const auto found = pageCache_.find(key);
+        if (found != pageCache_.end() && found->second.version == *version)
+            return {200u, found->second.body};
+    }
+    const std::int64_t total = store_.count(game);
+    if (total == 0) return {404u, messagePage("Not found", "No such hall of fame.")};
+    Answer answer{200u,
+                  scoreserver::tablePage(game, store_.page(game, page * kRowsPerPage, kRowsPerPage),
+                                         page, total)};
+    if (version) {
+        std::lock_guard lock(cacheMutex_);
+        if (pageCache_.size() >= kCachedPages && pageCache_.count(key) == 0) pageCache_.clear();
+        pageCache_[key] = CachedPage{*version, answer.body};
+    }
+    return answer;
 }
 
 std::vector<GameSummary> HttpServer::gameSummaries() {

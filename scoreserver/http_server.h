@@ -15,8 +15,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "scoreserver/publish_tokens.h"
@@ -78,7 +81,18 @@ private:
     Answer preview(const Request& request);
     Answer publish(const Request& request);
     Answer api(const Request& request);
+    Answer tablePage(const std::string& game, std::int64_t page);
     std::vector<GameSummary> gameSummaries();
+
+    // The table pages made last, each with the store's version it was made at: one is served
+    // again while the version is unchanged. At most kCachedPages are kept.
+    static constexpr std::size_t kCachedPages = 256;
+    struct CachedPage {
+        std::uint64_t version = 0;
+        std::string body;
+    };
+    std::mutex cacheMutex_;
+    std::map<std::pair<std::string, std::int64_t>, CachedPage> pageCache_;
 
     ScoreStore& store_;
     const ServerLimits limits_;

@@ -235,6 +235,7 @@ SqliteScoreStore::SqliteScoreStore(const std::string& path)
     run(c, "PRAGMA synchronous=FULL");
     run(c, "PRAGMA foreign_keys=ON");
     createTables(c);
+    versionReader_ = std::make_unique<Connection>(path, SQLITE_OPEN_READWRITE);
 }
 
 SqliteScoreStore::~SqliteScoreStore() = default;
@@ -409,6 +410,12 @@ std::vector<std::string> SqliteScoreStore::games() {
     Query select(*c, "SELECT game FROM game_counts ORDER BY game");
     while (select.step()) names.push_back(select.text(0));
     return names;
+}
+
+std::optional<std::uint64_t> SqliteScoreStore::version() {
+    std::lock_guard lock(versionMutex_);
+    Query select(*versionReader_, "PRAGMA data_version");
+    return select.step() ? static_cast<std::uint64_t>(select.integer(0)) : 0;
 }
 
 std::int64_t SqliteScoreStore::contactCount() {

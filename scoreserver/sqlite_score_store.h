@@ -36,6 +36,9 @@ public:
     std::int64_t count(std::string_view game) override;
     std::int64_t rankOf(std::string_view game, std::int32_t score) override;
     std::vector<std::string> games() override;
+    // The file's data version as a connection that never writes sees it: any commit to the
+    // file, from this store or another program, changes it.
+    std::optional<std::uint64_t> version() override;
     // How many rows of contact details are kept, over all games.
     std::int64_t contactCount();
 
@@ -65,6 +68,8 @@ private:
     std::condition_variable committed_;
     std::vector<Pending*> queue_;  // adds waiting for the next group
     bool committing_ = false;      // a caller is committing a group now
+    std::mutex versionMutex_;
+    std::unique_ptr<Connection> versionReader_;
     std::mutex readersMutex_;
     std::vector<std::unique_ptr<Connection>> idleReaders_;
 };

@@ -463,3 +463,43 @@ TEST_F(HttpServerTest, TheRateTableForgetsTheAddressSeenLeastRecently) {
 }
 
 }  // namespace
+
+namespace {
+
+// Table pages are served again from memory while the tables are unchanged: a publish, or a
+// row written into the file by another program, shows on the next page asked for.
+TEST_F(HttpServerTest, ATablePageShowsEveryChangeMadeSinceItWasLastServed) {
+    ASSERT_EQ(upload(query("Tintaro", "Ada", 500)).status, 200);
+    const Reply before = get(server.port(), "/hiscores?game=Tintaro");
+    ASSERT_EQ(before.status, 200);
+    EXPECT_EQ(get(server.port(), "/hiscores?game=Tintaro").body, before.body);
+    EXPECT_EQ(before.body.find(">Bo<"), std::string::npos);
+
+    ASSERT_EQ(upload(query("Tintaro", "Bo", 700)).status, 200);
+    const Reply published = get(server.port(), "/hiscores?game=Tintaro");
+    EXPECT_NE(published.body.find(">Bo<"), std::string::npos) << published.body;
+
+    // Another program's connection to the same file.
+    SqliteScoreStore other((dir.path() / "scores.db").string());
+    NewScore row;
+    row.game = "Tintaro";
+    row.name = "Cy";
+    row.score = 900;
+    row.submittedAt = clock;
+    ASSERT_EQ(other.add(row), AddOutcome::Added);
+    const Reply outside = get(server.port(), "/hiscores?game=Tintaro");
+    const std::size_t cy = outside.body.find(">Cy<");
+    ASSERT_NE(cy, std::string::npos) << outside.body;
+    EXPECT_LT(cy, outside.body.find(">Bo<"));
+    // And the second page, made before any of it, is made anew too.
+    EXPECT_EQ(get(server.port(), "/hiscores?game=Tintaro&page=1").status, 200);
+    for (int i = 0; i < kRowsPerPage; ++i) {
+        row.name = "R" + std::to_string(i);
+        row.score = 10 + i;
+        other.add(row);
+    }
+    EXPECT_NE(get(server.port(), "/hiscores?game=Tintaro&page=1").body.find(">R2<"),
+              std::string::npos);
+}
+
+}  // namespace
