@@ -1,9 +1,11 @@
 // Makes the score server benchmark's data from games played with Tintaro's own rules:
 //   scoreserver_bench_data DATABASE ROWS UPLOADS_FILE UPLOADS
+//   scoreserver_bench_data DATABASE      (prints how many rows the table holds)
 // fills a table of ROWS verified scores in DATABASE through the store (from many threads, so
 // that its commits are grouped), and writes UPLOADS more distinct games as upload queries, one
 // a line, to UPLOADS_FILE. Every game is random clicks from the start layout, stopped where
 // the board is solved, with the score its moves earn; games earning nothing are skipped.
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -52,8 +54,20 @@ std::vector<Game> playGames(std::size_t count) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2) {
+        // The number of rows the file's table holds.
+        try {
+            scoreserver::SqliteScoreStore store(argv[1]);
+            std::printf("%lld\n", static_cast<long long>(store.count("Tintaro")));
+            return 0;
+        } catch (const scoreserver::StoreError& e) {
+            std::fprintf(stderr, "scoreserver_bench_data: %s\n", e.what());
+            return 1;
+        }
+    }
     if (argc != 5) {
-        std::fprintf(stderr, "usage: scoreserver_bench_data DATABASE ROWS UPLOADS_FILE UPLOADS\n");
+        std::fprintf(stderr,
+                     "usage: scoreserver_bench_data DATABASE [ROWS UPLOADS_FILE UPLOADS]\n");
         return 2;
     }
     const std::size_t rows = std::strtoul(argv[2], nullptr, 10);
@@ -76,9 +90,10 @@ int main(int argc, char** argv) {
         const auto now = static_cast<std::int64_t>(std::time(nullptr));
         constexpr std::size_t kThreads = 64;
         std::vector<std::thread> threads;
+        std::atomic<bool> failed = false;
         for (std::size_t t = 0; t < kThreads; ++t)
             threads.emplace_back([&, t] {
-                for (std::size_t i = t; i < rows; i += kThreads) {
+                for (std::size_t i = t; i < rows && !failed; i += kThreads) {
                     scoreserver::NewScore s;
                     s.game = "Tintaro";
                     s.name = "Player " + std::to_string(i);
@@ -86,10 +101,16 @@ int main(int argc, char** argv) {
                     s.verified = true;
                     s.moves = games[i].moves;
                     s.submittedAt = now - static_cast<std::int64_t>(rows - i);
-                    store.add(s);
+                    try {
+                        store.add(s);
+                    } catch (const scoreserver::StoreError& e) {
+                        std::fprintf(stderr, "scoreserver_bench_data: %s\n", e.what());
+                        failed = true;
+                    }
                 }
             });
         for (std::thread& thread : threads) thread.join();
+        if (failed) return 1;
         std::printf("%lld rows in the table, %zu uploads written\n",
                     static_cast<long long>(store.count("Tintaro")), uploads);
     } catch (const scoreserver::StoreError& e) {

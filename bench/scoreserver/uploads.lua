@@ -24,13 +24,14 @@ function init(args)
     end
     nextUpload = 1
     forms = {}
-    previews, published, duplicates, refused, ranOut = 0, 0, 0, 0, 0
+    posts, previews, published, duplicates, refused, ranOut = 0, 0, 0, 0, 0, 0
     postHeaders = { ["Content-Type"] = "application/x-www-form-urlencoded" }
 end
 
 function request()
     local form = table.remove(forms)
     if form then
+        posts = posts + 1
         return wrk.format("POST", form.action, postHeaders, "token=" .. form.token)
     end
     local upload = uploads[nextUpload]
@@ -61,8 +62,9 @@ function response(status, headers, body)
 end
 
 function done(summary, latency, requests)
-    local p, d, r, o, v = 0, 0, 0, 0, 0
+    local s, p, d, r, o, v = 0, 0, 0, 0, 0, 0
     for _, thread in ipairs(threads) do
+        s = s + thread:get("posts")
         p = p + thread:get("published")
         d = d + thread:get("duplicates")
         r = r + thread:get("refused")
@@ -71,5 +73,5 @@ function done(summary, latency, requests)
     end
     local seconds = summary.duration / 1e6
     io.write(string.format("previews %d, published %d (%.0f/s), duplicates %d, not 200 %d, " ..
-                           "ran out of games %d\n", v, p, p / seconds, d, r, o))
+                           "ran out of games %d, posts sent %d\n", v, p, p / seconds, d, r, o, s))
 end

@@ -8,7 +8,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "scoreserver/score_json.h"
 #include "scoreserver/score_pages.h"
@@ -32,6 +36,9 @@ struct Reply {
 Reply request(std::uint16_t port, const std::string& method, const std::string& target,
               const std::string& body = "", const std::string& from = "127.0.0.1") {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    // A server that never answers fails the test instead of hanging it.
+    const timeval wait{10, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     sockaddr_in source{};
     source.sin_family = AF_INET;
     inet_pton(AF_INET, from.c_str(), &source.sin_addr);
@@ -500,6 +507,113 @@ TEST_F(HttpServerTest, ATablePageShowsEveryChangeMadeSinceItWasLastServed) {
     }
     EXPECT_NE(get(server.port(), "/hiscores?game=Tintaro&page=1").body.find(">R2<"),
               std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The store under the server, with adds held back until let go: a publish waiting for its
+// commit.
+class HeldStore : public ScoreStore {
+public:
+    explicit HeldStore(ScoreStore& inner) : inner_(inner) {}
+    AddOutcome add(const NewScore& score) override {
+        std::unique_lock lock(mutex_);
+        waiting_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
+        lock.unlock();
+        return inner_.add(score);
+    }
+    std::vector<TableRow> page(std::string_view game, std::int64_t offset, int limit) override {
+        return inner_.page(game, offset, limit);
+    }
+    std::int64_t count(std::string_view game) override { return inner_.count(game); }
+    std::int64_t rankOf(std::string_view game, std::int32_t score) override {
+        return inner_.rankOf(game, score);
+    }
+    std::vector<std::string> games() override { return inner_.games(); }
+    void waitForAnAdd() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return waiting_; });
+    }
+    void release() {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    ScoreStore& inner_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool waiting_ = false;
+    bool released_ = false;
+};
+
+// A connection from `from` to the server, or -1.
+int connectFrom(std::uint16_t port, const std::string& from) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const timeval wait{10, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    inet_pton(AF_INET, from.c_str(), &source.sin_addr);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0 ||
+        connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The server answers on several threads: a publish waiting for the store holds no other
+// request, and the limit of connections from one address holds over all the threads.
+TEST_F(HttpServerTest, RequestsAreAnsweredBesideAWaitingPublishAndTheAddressLimitHoldsForAll) {
+    HeldStore held(store);
+    ServerLimits limits{1000000, 1000000};
+    limits.threads = 4;
+    HttpServer threaded{held, [this] { return clock; }, limits};
+    ASSERT_TRUE(threaded.start("127.0.0.1", 0));
+    const std::string q = query("Tintaro", "Ada", 700);
+    const Form form = formOf(get(threaded.port(), "/cgi-bin/hiscore.cgi?" + q));
+    Reply published;
+    std::thread publisher(
+        [&] { published = request(threaded.port(), "POST", form.action, "token=" + form.token); });
+    held.waitForAnAdd();
+    // The publish is inside the store now; other requests are answered meanwhile.
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(get(threaded.port(), "/").status, 200) << i;
+    EXPECT_EQ(get(threaded.port(), "/hiscores?game=Tintaro").status, 404);
+    held.release();
+    publisher.join();
+    EXPECT_EQ(published.status, 200) << published.body;
+    EXPECT_EQ(get(threaded.port(), "/hiscores?game=Tintaro").status, 200);
+
+    // Nine connections from one address, all open before any request: eight are served.
+    std::vector<int> open;
+    for (int i = 0; i < limits.connectionsPerAddress + 1; ++i) {
+        const int fd = connectFrom(threaded.port(), "127.0.0.7");
+        ASSERT_GE(fd, 0);
+        open.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // all of them accepted
+    int answered = 0;
+    for (const int fd : open) {
+        const std::string get = "GET / HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n";
+        send(fd, get.data(), get.size(), MSG_NOSIGNAL);
+        char buffer[16] = {};
+        if (recv(fd, buffer, sizeof buffer - 1, 0) > 0 &&
+            std::string(buffer).rfind("HTTP/1.1 200", 0) == 0)
+            ++answered;
+    }
+    for (const int fd : open) close(fd);
+    EXPECT_EQ(answered, limits.connectionsPerAddress);
+    EXPECT_EQ(request(threaded.port(), "GET", "/", "", "127.0.0.8").status, 200);
 }
 
 }  // namespace
