@@ -1,5 +1,6 @@
 // The SQLite tables, and what an upload puts in them.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <mutex>
@@ -186,6 +187,68 @@ TEST(ScoreStoreConcurrencyTest, ManyThreadsAddingAtOnceEachGetTheirOwnOutcome) {
     SqliteScoreStore reopened((dir.path() / "scores.db").string());
     EXPECT_EQ(reopened.count("Tintaro"), kSharedRows);
     EXPECT_EQ(reopened.count("Own0"), kOwnRows);
+}
+
+}  // namespace
+
+namespace {
+
+// A file written before the tables kept their counts: opening it counts what it holds, and the
+// counts follow every change from then on, rows removed by hand included.
+TEST(ScoreStoreUpgradeTest, AnOlderFileIsCountedWhenOpenedAndKeptCountedAfter) {
+    testsupport::TempDir dir;
+    const std::string path = (dir.path() / "scores.db").string();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const char* older =
+        "PRAGMA journal_mode=WAL;"
+        "CREATE TABLE scores(id INTEGER PRIMARY KEY, game TEXT NOT NULL, name TEXT NOT NULL,"
+        " score INTEGER NOT NULL, verified INTEGER NOT NULL, moves TEXT,"
+        " submitted INTEGER NOT NULL, upload_key TEXT NOT NULL, UNIQUE(game, upload_key));"
+        "CREATE INDEX scores_by_rank ON scores(game, score DESC, id);"
+        "CREATE TABLE contacts(score_id INTEGER PRIMARY KEY REFERENCES scores(id)"
+        " ON DELETE CASCADE, address TEXT NOT NULL, email TEXT NOT NULL);"
+        "INSERT INTO scores(game, name, score, verified, submitted, upload_key) VALUES"
+        " ('Tintaro', 'A', 300, 0, 1, 'a'), ('Tintaro', 'B', 900, 0, 2, 'b'),"
+        " ('Tintaro', 'C', 300, 0, 3, 'c'), ('Orbis', 'D', 50, 0, 4, 'd');";
+    ASSERT_EQ(sqlite3_exec(db, older, nullptr, nullptr, nullptr), SQLITE_OK);
+
+    {
+        SqliteScoreStore store(path);
+        EXPECT_EQ(store.count("Tintaro"), 3);
+        EXPECT_EQ(store.count("Orbis"), 1);
+        EXPECT_EQ(store.games(), (std::vector<std::string>{"Orbis", "Tintaro"}));
+        EXPECT_EQ(store.rankOf("Tintaro", 300), 2);
+        const std::vector<TableRow> tail = store.page("Tintaro", 2, 5);
+        ASSERT_EQ(tail.size(), 1u);
+        EXPECT_EQ(tail[0].name, "C");
+        EXPECT_EQ(tail[0].rank, 2);
+
+        NewScore s;
+        s.game = "Tintaro";
+        s.name = "E";
+        s.score = 600;
+        ASSERT_EQ(store.add(s), AddOutcome::Added);
+        EXPECT_EQ(store.count("Tintaro"), 4);
+        EXPECT_EQ(store.rankOf("Tintaro", 300), 3);
+    }
+    // Rows taken out by hand, and one moved to another score.
+    ASSERT_EQ(sqlite3_exec(db,
+                           "DELETE FROM scores WHERE game = 'Orbis' OR name = 'B';"
+                           "UPDATE scores SET score = 1000 WHERE name = 'C';",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    SqliteScoreStore reopened(path);
+    EXPECT_EQ(reopened.count("Tintaro"), 3);
+    EXPECT_EQ(reopened.count("Orbis"), 0);
+    EXPECT_EQ(reopened.games(), std::vector<std::string>{"Tintaro"});
+    const std::vector<TableRow> rows = reopened.page("Tintaro", 0, 10);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].name, "C");
+    EXPECT_EQ(rows[2].name, "A");
+    EXPECT_EQ(reopened.page("Tintaro", 2, 1).at(0).rank, 3);
+    EXPECT_EQ(reopened.rankOf("Tintaro", 600), 2);
 }
 
 }  // namespace
