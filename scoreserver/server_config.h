@@ -11,7 +11,7 @@
 
 namespace scoreserver {
 
-// The number of cores, at least 2.
+// Twice the number of cores, at least 4.
 int defaultThreads();
 
 struct ServerConfig {
