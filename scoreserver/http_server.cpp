@@ -137,8 +137,10 @@ MHD_Result handle(void* cls, MHD_Connection* connection, const char*, const char
                                                                      HttpServer::kMaxFormBytes))
                 return respond(connection,
                                {413, messagePage("Too long", "The request's body is too long.")});
-            return MHD_YES;
         }
+        // Answered from the next call on: libmicrohttpd closes the connection after an answer
+        // queued in the first call, and a client could not reuse it for its next request.
+        return MHD_YES;
     }
     if (*uploadSize != 0) {
         // Only a POST has a body, and only up to the cap; past it the connection is dropped.

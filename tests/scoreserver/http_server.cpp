@@ -614,6 +614,32 @@ TEST_F(HttpServerTest, RequestsAreAnsweredBesideAWaitingPublishAndTheAddressLimi
     for (const int fd : open) close(fd);
     EXPECT_EQ(answered, limits.connectionsPerAddress);
     EXPECT_EQ(request(threaded.port(), "GET", "/", "", "127.0.0.8").status, 200);
+
+    // A connection is kept open for the client's next request.
+    const int fd = connectFrom(threaded.port(), "127.0.0.9");
+    ASSERT_GE(fd, 0);
+    for (int i = 0; i < 3; ++i) {
+        const std::string get = "GET /hiscores?game=Tintaro HTTP/1.1\r\nHost: localhost\r\n\r\n";
+        ASSERT_EQ(send(fd, get.data(), get.size(), MSG_NOSIGNAL), static_cast<ssize_t>(get.size()));
+        std::string raw;
+        char buffer[4096];
+        std::size_t length = std::string::npos;
+        std::size_t end = std::string::npos;
+        while (end == std::string::npos || raw.size() < end + 4 + length) {
+            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+            ASSERT_GT(n, 0) << "answer " << i << " not received";
+            raw.append(buffer, static_cast<std::size_t>(n));
+            end = raw.find("\r\n\r\n");
+            const std::size_t header = raw.find("Content-Length: ");
+            if (end != std::string::npos && header != std::string::npos && header < end)
+                length = std::stoul(raw.substr(header + 16));
+            else if (end != std::string::npos)
+                length = 0;
+        }
+        EXPECT_EQ(raw.rfind("HTTP/1.1 200", 0), 0u) << i;
+        EXPECT_EQ(raw.find("Connection: close"), std::string::npos) << i;
+    }
+    close(fd);
 }
 
 }  // namespace
