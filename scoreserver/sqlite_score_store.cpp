@@ -344,9 +344,12 @@ std::vector<TableRow> SqliteScoreStore::page(std::string_view game, std::int64_t
     if (group == 0) {
         // Past the end.
     } else if (within <= group / 2) {
+        // The rows skipped are stepped over in the index alone; only the page's are read.
         Query select(*c,
-                     "SELECT name, score, submitted, verified FROM scores"
-                     " WHERE game = ? AND score <= ? ORDER BY score DESC, id LIMIT ? OFFSET ?");
+                     "SELECT name, score, submitted, verified FROM scores WHERE id IN"
+                     " (SELECT id FROM scores WHERE game = ? AND score <= ?"
+                     "  ORDER BY score DESC, id LIMIT ? OFFSET ?)"
+                     " ORDER BY score DESC, id");
         select.bind(1, game);
         select.bind(2, startScore);
         select.bind(3, std::int64_t{limit});
@@ -358,8 +361,10 @@ std::vector<TableRow> SqliteScoreStore::page(std::string_view game, std::int64_t
         const std::int64_t tail = std::min<std::int64_t>(group - within, limit);
         {
             Query last(*c,
-                       "SELECT name, score, submitted, verified FROM scores"
-                       " WHERE game = ? AND score = ? ORDER BY id DESC LIMIT ? OFFSET ?");
+                       "SELECT name, score, submitted, verified FROM scores WHERE id IN"
+                       " (SELECT id FROM scores WHERE game = ? AND score = ?"
+                       "  ORDER BY id DESC LIMIT ? OFFSET ?)"
+                       " ORDER BY id DESC");
             last.bind(1, game);
             last.bind(2, startScore);
             last.bind(3, tail);
