@@ -125,6 +125,13 @@ def moves():
         struct.pack("<i", 0x7FFFFFFF) + struct.pack("<ii", 2, -1) * 3)
     put("moves", "negative_count.dat", struct.pack("<i", -1) + struct.pack("<ii", 0, 0))
     put("moves", "half_record.dat", struct.pack("<i", 2) + struct.pack("<ii", 1, 1) + b"\x01\x00")
+    # A resumed game's file with every block after its moves: its row, the row on its way
+    # into the table and the hint's plan.
+    row = struct.pack("<i", 1000) + b"Player1:::Y".ljust(256, b"\0")
+    put("moves", "blocks.dat",
+        struct.pack("<i", 2) + struct.pack("<iiii", 0, 0, 2, 1) + b"HOFE" + row + b"HOFP" +
+        struct.pack("<i", 1) + row + b"HINT" + struct.pack("<ii", 2, 3) +
+        struct.pack("<iiiiii", 1, 0, 2, 0, 0, 1))
 
 
 def imagesets():
@@ -149,6 +156,13 @@ def uploads():
     put("upload", "tricky.txt", b"game=Tintaro&name=Bo%26score%3D9999999&score=-2147483648&x")
     put("upload", "escapes.txt", b"game=Tin%2&name=%%41&score=063161284&moves=&moves=6")
     put("upload", "digits.txt", b"0123450123452105")
+    # The solver's game from the start layout, with the score it earns, and the same moves
+    # going on after the puzzle is solved: random changes rarely reach a solved board.
+    solved = b"22130312131115000040555502222213333344441113333331111113333331114440000031111125555533355222444422225552444333334444111550005522220000222111122222"
+    put("upload", "solved.txt", b"game=Tintaro&name=Cy&score=" + str(1785350 ^ mask).encode() +
+        b"&moves=" + solved)
+    put("upload", "after_solved.txt", b"game=Tintaro&name=Cy&score=" +
+        str(1785350 ^ mask).encode() + b"&moves=" + solved + b"0")
 
 
 if __name__ == "__main__":

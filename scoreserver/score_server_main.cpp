@@ -1,5 +1,6 @@
 // The score server program: scoreserver [--config FILE] [--listen ADDRESS:PORT]
-// [--database FILE]; the options override the file. Serves until SIGINT or SIGTERM.
+// [--database FILE-or-URL] (an SQLite file, or a postgresql:// address); the options override
+// the file. Serves until SIGINT or SIGTERM.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -9,20 +10,17 @@
 #include <vector>
 
 #include "scoreserver/http_server.h"
+#include "scoreserver/open_store.h"
 #include "scoreserver/server_config.h"
-#include "scoreserver/sqlite_score_store.h"
 
 namespace {
 
 int usage(const std::string& why) {
     std::fprintf(stderr, "scoreserver: %s\n", why.c_str());
     std::fprintf(stderr,
-                 "usage: scoreserver [--config FILE] [--listen ADDRESS:PORT] [--database FILE]\n");
+                 "usage: scoreserver [--config FILE] [--listen ADDRESS:PORT] "
+                 "[--database FILE-or-URL]\n");
     return 2;
-}
-
-std::unique_ptr<scoreserver::ScoreStore> makeStore(const std::string& database) {
-    return std::make_unique<scoreserver::SqliteScoreStore>(database);
 }
 
 }  // namespace
@@ -44,7 +42,7 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     try {
-        const std::unique_ptr<scoreserver::ScoreStore> store = makeStore(database);
+        const auto store = scoreserver::openStore(database);
         scoreserver::ServerLimits limits;
         limits.uploadsPerMinute = config.uploadsPerMinute;
         limits.pagesPerMinute = config.pagesPerMinute;
@@ -57,8 +55,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "scoreserver: cannot listen on %s\n", listen.c_str());
             return 1;
         }
-        std::fprintf(stderr, "scoreserver: listening on %s with %d threads\n", listen.c_str(),
-                     config.threads);
+        std::fprintf(stderr, "scoreserver: listening on %s\n", listen.c_str());
         int signal = 0;
         sigwait(&signals, &signal);
     } catch (const scoreserver::StoreError& e) {

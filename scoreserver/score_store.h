@@ -57,6 +57,8 @@ public:
     virtual std::int64_t rankOf(std::string_view game, std::int32_t score) = 0;
     // The games that have a row, by name.
     virtual std::vector<std::string> games() = 0;
+    // How many rows of contact details are kept, over all games.
+    virtual std::int64_t contactCount() = 0;
     // A number that changes whenever a table changes, by this program or any other, so that
     // an answer made from the tables can be kept until then. Nothing when the store cannot
     // tell, and such answers are made anew every time.

@@ -36,11 +36,10 @@ public:
     std::int64_t count(std::string_view game) override;
     std::int64_t rankOf(std::string_view game, std::int32_t score) override;
     std::vector<std::string> games() override;
+    std::int64_t contactCount() override;
     // The file's data version as a connection that never writes sees it: any commit to the
     // file, from this store or another program, changes it.
     std::optional<std::uint64_t> version() override;
-    // How many rows of contact details are kept, over all games.
-    std::int64_t contactCount();
 
     class Connection;
 

@@ -1,12 +1,8 @@
-// The HTTP side, over a real socket: uploads previewed and published with a one-time token,
-// taken from the raw address, tables paged and every outside text escaped.
+// The HTTP side, over a real socket and on each store: uploads previewed and published with a
+// one-time token, taken from the raw address, tables paged and every outside text escaped.
 #include "scoreserver/http_server.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <condition_variable>
 #include <mutex>
@@ -14,94 +10,23 @@
 #include <thread>
 #include <vector>
 
+#include "scoreserver/http_client.h"
 #include "scoreserver/score_json.h"
 #include "scoreserver/score_pages.h"
-#include "scoreserver/sqlite_score_store.h"
+#include "scoreserver/store_support.h"
 #include "scoreserver/upload_support.h"
-#include "support/temp_dir.h"
 
 using namespace scoreserver;
+using servertest::Form;
+using servertest::formOf;
+using servertest::get;
 using servertest::query;
+using servertest::Reply;
+using servertest::request;
 
 namespace {
 
-struct Reply {
-    int status = 0;
-    std::string headers;
-    std::string body;
-};
-
-// One request over a fresh connection from the loopback address `from`; the server closes it
-// after the answer.
-Reply request(std::uint16_t port, const std::string& method, const std::string& target,
-              const std::string& body = "", const std::string& from = "127.0.0.1") {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    // A server that never answers fails the test instead of hanging it.
-    const timeval wait{10, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    sockaddr_in source{};
-    source.sin_family = AF_INET;
-    inet_pton(AF_INET, from.c_str(), &source.sin_addr);
-    Reply reply;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
-        close(fd);
-        return reply;
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return reply;
-    }
-    std::string request =
-        method + " " + target + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n";
-    if (method == "POST")
-        request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-                   std::to_string(body.size()) + "\r\n";
-    request += "\r\n" + body;
-    send(fd, request.data(), request.size(), 0);
-    std::string raw;
-    char buffer[4096];
-    for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) raw.append(buffer, n);
-    close(fd);
-    if (raw.rfind("HTTP/1.1 ", 0) == 0) reply.status = std::stoi(raw.substr(9, 3));
-    const std::size_t end = raw.find("\r\n\r\n");
-    if (end != std::string::npos) {
-        reply.headers = raw.substr(0, end);
-        reply.body = raw.substr(end + 4);
-    }
-    return reply;
-}
-
-Reply get(std::uint16_t port, const std::string& target) {
-    return request(port, "GET", target);
-}
-
-// The text between `before` and the next '"' in the page, with &amp; undone; empty when
-// the page has no such text.
-std::string attribute(const std::string& page, const std::string& before) {
-    const std::size_t start = page.find(before);
-    if (start == std::string::npos) return {};
-    const std::size_t from = start + before.size();
-    std::string value = page.substr(from, page.find('"', from) - from);
-    for (std::size_t at; (at = value.find("&amp;")) != std::string::npos;)
-        value.replace(at, 5, "&");
-    return value;
-}
-
-// What a browser sends for a preview page's Publish button.
-struct Form {
-    std::string action;
-    std::string token;
-};
-Form formOf(const Reply& preview) {
-    return {attribute(preview.body, "<form method=\"post\" action=\""),
-            attribute(preview.body, "name=\"token\" value=\"")};
-}
-
-class HttpServerTest : public ::testing::Test {
+class HttpServerTest : public ::testing::TestWithParam<servertest::StoreKind> {
 protected:
     void SetUp() override { ASSERT_TRUE(server.start("127.0.0.1", 0)); }
     Reply preview(const std::string& q) { return get(server.port(), "/cgi-bin/hiscore.cgi?" + q); }
@@ -117,14 +42,20 @@ protected:
         return post(form.action, "token=" + form.token);
     }
 
-    testsupport::TempDir dir;
-    SqliteScoreStore store{(dir.path() / "scores.db").string()};
+    servertest::ScratchStore scratch{GetParam()};
+    std::unique_ptr<ScoreStore> owned = scratch.open();
+    ScoreStore& store = *owned;
     std::int64_t clock = 86400 * 365;
     // Rates no test here reaches; the limits have a test of their own.
     HttpServer server{store, [this] { return clock; }, ServerLimits{1000000, 1000000}};
 };
 
-TEST_F(HttpServerTest, TakesUploadsFromTheRawAddressAndShowsTheTable) {
+INSTANTIATE_TEST_SUITE_P(Stores, HttpServerTest,
+                         ::testing::Values(servertest::StoreKind::SQLite,
+                                           servertest::StoreKind::PostgreSQL),
+                         servertest::storeName);
+
+TEST_P(HttpServerTest, TakesUploadsFromTheRawAddressAndShowsTheTable) {
     const servertest::PlayedGame game = servertest::solvedGame();
     EXPECT_EQ(upload(query("Tintaro", "<b>Ada</b>+1:1 Road:a@b:Y", game.score, game.moves)).status,
               200);
@@ -151,7 +82,7 @@ TEST_F(HttpServerTest, TakesUploadsFromTheRawAddressAndShowsTheTable) {
     EXPECT_EQ(get(server.port(), "/index.html").status, 404);
 }
 
-TEST_F(HttpServerTest, PagesTheTable) {
+TEST_P(HttpServerTest, PagesTheTable) {
     for (int i = 0; i < kRowsPerPage + 3; ++i)
         ASSERT_EQ(upload(query("Tintaro", "P" + std::to_string(i), 1000 + i)).status, 200);
     const Reply first = get(server.port(), "/hiscores?game=Tintaro");
@@ -172,7 +103,7 @@ TEST_F(HttpServerTest, PagesTheTable) {
     EXPECT_EQ(first.body.find("Previous"), std::string::npos);
 }
 
-TEST_F(HttpServerTest, ListsTheGamesWithScoresAndMarksUncheckedRows) {
+TEST_P(HttpServerTest, ListsTheGamesWithScoresAndMarksUncheckedRows) {
     const Reply empty = get(server.port(), "/");
     ASSERT_EQ(empty.status, 200);
     EXPECT_EQ(empty.body.find("<li>"), std::string::npos);
@@ -213,7 +144,7 @@ TEST_F(HttpServerTest, ListsTheGamesWithScoresAndMarksUncheckedRows) {
     }
 }
 
-TEST_F(HttpServerTest, APreviewStoresNothingAndShowsOnlyThePublicName) {
+TEST_P(HttpServerTest, APreviewStoresNothingAndShowsOnlyThePublicName) {
     const servertest::PlayedGame game = servertest::solvedGame();
     const Reply page = preview(query("Tintaro", "<i>Ada</i>&\"x\":1 Secret Road:ada@example.org:Y",
                                      game.score, game.moves));
@@ -250,7 +181,7 @@ TEST_F(HttpServerTest, APreviewStoresNothingAndShowsOnlyThePublicName) {
     EXPECT_EQ(store.contactCount(), 0);
 }
 
-TEST_F(HttpServerTest, PublishingTakesThePagesTokenOnce) {
+TEST_P(HttpServerTest, PublishingTakesThePagesTokenOnce) {
     const servertest::PlayedGame game = servertest::shortGame();
     const std::string q = query("Tintaro", "Ada:1 Road:a@b:Y", game.score, game.moves);
     const Form form = formOf(preview(q));
@@ -299,7 +230,7 @@ TEST_F(HttpServerTest, PublishingTakesThePagesTokenOnce) {
     EXPECT_EQ(store.count("Tintaro"), 1);
 }
 
-TEST_F(HttpServerTest, APublishedScoreShowsItsRankAmongTheRowsAroundIt) {
+TEST_P(HttpServerTest, APublishedScoreShowsItsRankAmongTheRowsAroundIt) {
     for (int i = 1; i <= 10; ++i) {
         NewScore row;
         row.game = "Tintaro";
@@ -325,7 +256,7 @@ TEST_F(HttpServerTest, APublishedScoreShowsItsRankAmongTheRowsAroundIt) {
     EXPECT_EQ(store.count("Tintaro"), 11);
 }
 
-TEST_F(HttpServerTest, ServesTheTablesAsJsonWithTheLimitCapped) {
+TEST_P(HttpServerTest, ServesTheTablesAsJsonWithTheLimitCapped) {
     EXPECT_EQ(get(server.port(), "/api/games").body, "{\"games\":[]}\n");
     for (int i = 0; i < kMaxApiRows + 5; ++i) {
         NewScore row;
@@ -370,7 +301,7 @@ TEST_F(HttpServerTest, ServesTheTablesAsJsonWithTheLimitCapped) {
     EXPECT_EQ(get(server.port(), "/api/games/Tintaro").status, 404);
 }
 
-TEST_F(HttpServerTest, JsonEscapesEveryStringAsValidUtf8) {
+TEST_P(HttpServerTest, JsonEscapesEveryStringAsValidUtf8) {
     EXPECT_EQ(jsonString("a\"b\\c/"), "\"a\\\"b\\\\c/\"");
     EXPECT_EQ(jsonString(std::string("\x00\x01\n\x1f\x7f", 5)),
               "\"\\u0000\\u0001\\u000a\\u001f\\u007f\"");
@@ -384,20 +315,20 @@ TEST_F(HttpServerTest, JsonEscapesEveryStringAsValidUtf8) {
     EXPECT_EQ(jsonString("\xF4\x90\x80\x80"), "\"\\ufffd\\ufffd\\ufffd\\ufffd\"");
     EXPECT_EQ(jsonString("\xE2\x82x"), "\"\\ufffd\\ufffdx\"");
 
-    // A stored name with all of them comes out of the API escaped the same way.
+    // A stored name (UTF-8, as every store keeps it) comes out of the API escaped the same way.
     NewScore row;
     row.game = "Tintaro";
-    row.name = "<b>\"Ada\"\x01\xFF";
+    row.name = "<b>\"Ada\"\x01\xC3\xB6";
     row.score = 5;
     store.add(row);
     const Reply scores = get(server.port(), "/api/games/Tintaro/scores");
-    EXPECT_NE(scores.body.find("\"name\":\"\\u003cb\\u003e\\\"Ada\\\"\\u0001\\ufffd\""),
+    EXPECT_NE(scores.body.find("\"name\":\"\\u003cb\\u003e\\\"Ada\\\"\\u0001\xC3\xB6\""),
               std::string::npos)
         << scores.body;
     EXPECT_EQ(scores.body.find('<'), std::string::npos);
 }
 
-TEST_F(HttpServerTest, EachClientAddressHasItsRateOfUploadsAndOfPages) {
+TEST_P(HttpServerTest, EachClientAddressHasItsRateOfUploadsAndOfPages) {
     HttpServer limited{store, [this] { return clock; }};
     ASSERT_TRUE(limited.start("127.0.0.1", 0));
     const std::string uploadAddress = "/cgi-bin/hiscore.cgi?" + query("Tintaro", "Ada", 700);
@@ -435,7 +366,7 @@ TEST_F(HttpServerTest, EachClientAddressHasItsRateOfUploadsAndOfPages) {
     EXPECT_EQ(get(limited.port(), "/hiscores?game=Tintaro").status, 200);
 }
 
-TEST_F(HttpServerTest, OnlyTheNewestPublishTokensAreKept) {
+TEST_P(HttpServerTest, OnlyTheNewestPublishTokensAreKept) {
     const std::string q = query("Tintaro", "Ada", 700);
     const Form oldest = formOf(preview(q));
     const Form kept = formOf(preview(q));
@@ -449,7 +380,7 @@ TEST_F(HttpServerTest, OnlyTheNewestPublishTokensAreKept) {
     EXPECT_EQ(store.count("Tintaro"), 1);  // the same upload twice is one row
 }
 
-TEST_F(HttpServerTest, TheRateTableForgetsTheAddressSeenLeastRecently) {
+TEST_P(HttpServerTest, TheRateTableForgetsTheAddressSeenLeastRecently) {
     HttpServer limited{store, [this] { return clock; }, ServerLimits{1, 1}};
     ASSERT_TRUE(limited.start("127.0.0.1", 0));
     ASSERT_EQ(get(limited.port(), "/").status, 200);
@@ -475,7 +406,7 @@ namespace {
 
 // Table pages are served again from memory while the tables are unchanged: a publish, or a
 // row written into the file by another program, shows on the next page asked for.
-TEST_F(HttpServerTest, ATablePageShowsEveryChangeMadeSinceItWasLastServed) {
+TEST_P(HttpServerTest, ATablePageShowsEveryChangeMadeSinceItWasLastServed) {
     ASSERT_EQ(upload(query("Tintaro", "Ada", 500)).status, 200);
     const Reply before = get(server.port(), "/hiscores?game=Tintaro");
     ASSERT_EQ(before.status, 200);
@@ -486,8 +417,9 @@ TEST_F(HttpServerTest, ATablePageShowsEveryChangeMadeSinceItWasLastServed) {
     const Reply published = get(server.port(), "/hiscores?game=Tintaro");
     EXPECT_NE(published.body.find(">Bo<"), std::string::npos) << published.body;
 
-    // Another program's connection to the same file.
-    SqliteScoreStore other((dir.path() / "scores.db").string());
+    // Another program's connection to the same database.
+    const std::unique_ptr<ScoreStore> otherStore = scratch.open();
+    ScoreStore& other = *otherStore;
     NewScore row;
     row.game = "Tintaro";
     row.name = "Cy";
@@ -534,6 +466,7 @@ public:
         return inner_.rankOf(game, score);
     }
     std::vector<std::string> games() override { return inner_.games(); }
+    std::int64_t contactCount() override { return inner_.contactCount(); }
     void waitForAnAdd() {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return waiting_; });
@@ -552,29 +485,9 @@ private:
     bool released_ = false;
 };
 
-// A connection from `from` to the server, or -1.
-int connectFrom(std::uint16_t port, const std::string& from) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    const timeval wait{10, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    sockaddr_in source{};
-    source.sin_family = AF_INET;
-    inet_pton(AF_INET, from.c_str(), &source.sin_addr);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    if (bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0 ||
-        connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // The server answers on several threads: a publish waiting for the store holds no other
 // request, and the limit of connections from one address holds over all the threads.
-TEST_F(HttpServerTest, RequestsAreAnsweredBesideAWaitingPublishAndTheAddressLimitHoldsForAll) {
+TEST_P(HttpServerTest, RequestsAreAnsweredBesideAWaitingPublishAndTheAddressLimitHoldsForAll) {
     HeldStore held(store);
     ServerLimits limits{1000000, 1000000};
     limits.threads = 4;
@@ -597,7 +510,7 @@ TEST_F(HttpServerTest, RequestsAreAnsweredBesideAWaitingPublishAndTheAddressLimi
     // Nine connections from one address, all open before any request: eight are served.
     std::vector<int> open;
     for (int i = 0; i < limits.connectionsPerAddress + 1; ++i) {
-        const int fd = connectFrom(threaded.port(), "127.0.0.7");
+        const int fd = servertest::connectFrom(threaded.port(), "127.0.0.7");
         ASSERT_GE(fd, 0);
         open.push_back(fd);
     }
@@ -616,7 +529,7 @@ TEST_F(HttpServerTest, RequestsAreAnsweredBesideAWaitingPublishAndTheAddressLimi
     EXPECT_EQ(request(threaded.port(), "GET", "/", "", "127.0.0.8").status, 200);
 
     // A connection is kept open for the client's next request.
-    const int fd = connectFrom(threaded.port(), "127.0.0.9");
+    const int fd = servertest::connectFrom(threaded.port(), "127.0.0.9");
     ASSERT_GE(fd, 0);
     for (int i = 0; i < 3; ++i) {
         const std::string get = "GET /hiscores?game=Tintaro HTTP/1.1\r\nHost: localhost\r\n\r\n";

@@ -1,23 +1,30 @@
-// The SQLite tables, and what an upload puts in them.
+// The score tables in each store, and what an upload puts in them.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "scoreserver/open_store.h"
+#include "scoreserver/postgres_score_store.h"
 #include "scoreserver/score_intake.h"
 #include "scoreserver/sqlite_score_store.h"
+#include "scoreserver/store_support.h"
 #include "scoreserver/upload_support.h"
 #include "support/temp_dir.h"
 
 using namespace scoreserver;
 using servertest::query;
+using servertest::StoreKind;
 
 namespace {
 
-class ScoreStoreTest : public ::testing::Test {
+class ScoreStoreTest : public ::testing::TestWithParam<StoreKind> {
 protected:
     NewScore score(const std::string& name, std::int32_t value, std::int64_t at = 1000) {
         NewScore s;
@@ -27,12 +34,16 @@ protected:
         s.submittedAt = at;
         return s;
     }
-    testsupport::TempDir dir;
-    std::string path = (dir.path() / "scores.db").string();
-    SqliteScoreStore store{path};
+    servertest::ScratchStore scratch{GetParam()};
+    std::unique_ptr<ScoreStore> owned = scratch.open();
+    ScoreStore& store = *owned;
 };
 
-TEST_F(ScoreStoreTest, RanksPagesAndKeepsEachGameApart) {
+INSTANTIATE_TEST_SUITE_P(Stores, ScoreStoreTest,
+                         ::testing::Values(StoreKind::SQLite, StoreKind::PostgreSQL),
+                         servertest::storeName);
+
+TEST_P(ScoreStoreTest, RanksPagesAndKeepsEachGameApart) {
     const int values[] = {500, 900, 700, 900, 100, 300};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(store.add(score("P" + std::to_string(i), values[i], 1000 + i)),
@@ -62,12 +73,28 @@ TEST_F(ScoreStoreTest, RanksPagesAndKeepsEachGameApart) {
     EXPECT_TRUE(store.page("Tintaro", 6, 4).empty());
     EXPECT_TRUE(store.page("Tintaro", -1, 4).empty());
 
-    // Everything is in the file: a second connection sees it.
-    SqliteScoreStore reopened(path);
-    EXPECT_EQ(reopened.page("Tintaro", 0, 10).size(), 6u);
+    // The widest values and text past ASCII come back as they went in.
+    NewScore wide = score("J\xC3\xB6rg \xE2\x82\xAC", std::numeric_limits<std::int32_t>::max(),
+                          std::int64_t{1} << 40);
+    wide.game = "Orbis";
+    EXPECT_EQ(store.add(wide), AddOutcome::Added);
+    const std::vector<TableRow> orbis = store.page("Orbis", 0, 10);
+    ASSERT_EQ(orbis.size(), 2u);
+    EXPECT_EQ(orbis[0].name, wide.name);
+    EXPECT_EQ(orbis[0].score, wide.score);
+    EXPECT_EQ(orbis[0].submittedAt, wide.submittedAt);
+    EXPECT_EQ(store.rankOf("Orbis", 100000), 2);
+    EXPECT_EQ(store.rankOf("Tintaro", 800), 3);
+    EXPECT_EQ(store.rankOf("Nope", 1), 1);
+    EXPECT_EQ(store.games(), (std::vector<std::string>{"Orbis", "Tintaro"}));
+
+    // Everything is kept by the database: a second store on it sees it.
+    const std::unique_ptr<ScoreStore> reopened = scratch.open();
+    EXPECT_EQ(reopened->page("Tintaro", 0, 10).size(), 6u);
+    EXPECT_EQ(reopened->count("Orbis"), 2);
 }
 
-TEST_F(ScoreStoreTest, RepeatedUploadsMakeOneRowAndContactsAreKeptOnlyWhenSent) {
+TEST_P(ScoreStoreTest, RepeatedUploadsMakeOneRowAndContactsAreKeptOnlyWhenSent) {
     const servertest::PlayedGame game = servertest::shortGame();
     const std::string upload =
         query("Tintaro", "Ada:1 Road:ada@example.org:Y", game.score, game.moves);
@@ -92,7 +119,7 @@ TEST_F(ScoreStoreTest, RepeatedUploadsMakeOneRowAndContactsAreKeptOnlyWhenSent) 
     }
 }
 
-TEST_F(ScoreStoreTest, NothingIsStoredWhenAnUploadIsRefused) {
+TEST_P(ScoreStoreTest, NothingIsStoredWhenAnUploadIsRefused) {
     const servertest::PlayedGame game = servertest::shortGame();
     for (const std::string& q :
          {query("Tintaro", "Ada:1 Road:a@b:Y", game.score + 100, game.moves),
@@ -113,11 +140,105 @@ TEST_F(ScoreStoreTest, NothingIsStoredWhenAnUploadIsRefused) {
 
 namespace {
 
-// Adds from many threads at once, committed in groups: each caller gets its own outcome, each
-// row is there once, and a row is readable through the store as soon as its add returns.
-TEST(ScoreStoreConcurrencyTest, ManyThreadsAddingAtOnceEachGetTheirOwnOutcome) {
-    testsupport::TempDir dir;
-    SqliteScoreStore store((dir.path() / "scores.db").string());
+// The server answers from several threads at once: each add is kept once, whichever thread
+// sends it, and readers see whole rows meanwhile.
+TEST_P(ScoreStoreTest, ThreadsAddingAndReadingAtOnceKeepEveryScoreOnce) {
+    constexpr int kThreads = 6;
+    constexpr int kEach = 20;
+    std::vector<std::thread> threads;
+    std::vector<int> added(kThreads, 0);
+    std::vector<int> failures(kThreads, 0);
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i) {
+                try {
+                    // Threads t and t^1 send the same scores: each is one row.
+                    NewScore s = score("P" + std::to_string(i) + "-" + std::to_string(t / 2),
+                                       1000 * (t / 2) + i);
+                    if (i % 3 == 0) s.email = "p@example.org";
+                    if (store.add(s) == AddOutcome::Added) ++added[t];
+                    for (const TableRow& row : store.page("Tintaro", 0, 5))
+                        if (row.name.empty() || row.rank < 1) ++failures[t];
+                } catch (const StoreError&) {
+                    ++failures[t];
+                }
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    int total = 0;
+    for (int t = 0; t < kThreads; ++t) {
+        total += added[t];
+        EXPECT_EQ(failures[t], 0) << t;
+    }
+    EXPECT_EQ(total, kThreads / 2 * kEach);
+    EXPECT_EQ(store.count("Tintaro"), kThreads / 2 * kEach);
+    EXPECT_EQ(store.contactCount(), kThreads / 2 * ((kEach + 2) / 3));
+}
+
+// PostgreSQL's own failures: a session the server ended is made again on the next use, text
+// it cannot keep is refused rather than cut, and a server that is not there is an error.
+TEST(PostgresScoreStoreTest, ReconnectsAfterItsSessionsEndAndRefusesWhatItCannotKeep) {
+    const servertest::ScratchStore scratch(StoreKind::PostgreSQL);
+    PostgresScoreStore store(scratch.address(), 2);
+    NewScore s;
+    s.game = "Tintaro";
+    s.name = "Ada";
+    s.score = 700;
+    s.address = "1 Road";
+    ASSERT_EQ(store.add(s), AddOutcome::Added);
+    ASSERT_EQ(store.count("Tintaro"), 1);
+
+    // End every session but the one ending them, as a restart of the server does, and wait
+    // until they are gone.
+    const std::string others =
+        "pid <> pg_backend_pid() AND datname = current_database() AND backend_type = 'client "
+        "backend'";
+    servertest::postgresRun(
+        scratch.address(),
+        "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE " + others);
+    for (int i = 0; i < 500; ++i) {
+        try {
+            servertest::postgresRun(scratch.address(),
+                                    "DO $$BEGIN IF EXISTS (SELECT FROM pg_stat_activity WHERE " +
+                                        others + ") THEN RAISE 'still there'; END IF; END$$");
+            break;
+        } catch (const std::runtime_error&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    EXPECT_EQ(store.count("Tintaro"), 1);
+    s.name = "Bo";
+    EXPECT_EQ(store.add(s), AddOutcome::Added);
+    EXPECT_EQ(store.page("Tintaro", 0, 10).size(), 2u);
+    EXPECT_EQ(store.contactCount(), 2);
+    // The shorter spelling of the address opens the same database.
+    ASSERT_EQ(scratch.address().rfind("postgresql://", 0), 0u);
+    EXPECT_EQ(openStore("postgres://" + scratch.address().substr(13))->count("Tintaro"), 2);
+
+    // A NUL byte, or bytes that are not UTF-8, are refused and nothing of them is kept.
+    for (const std::string& name : {std::string("Cy\0rest", 7), std::string("Cy\xFF")}) {
+        s.name = name;
+        EXPECT_THROW(store.add(s), StoreError);
+    }
+    s.name = "Di";
+    s.address = std::string("a\0b", 3);
+    EXPECT_THROW(store.add(s), StoreError);
+    EXPECT_EQ(store.count("Tintaro"), 2);
+    EXPECT_EQ(store.contactCount(), 2);
+
+    EXPECT_THROW(PostgresScoreStore{servertest::postgresDatabase(servertest::postgresServer(),
+                                                                 "no_such_database")},
+                 StoreError);
+}
+
+}  // namespace
+
+namespace {
+
+// Adds from many threads at once (the SQLite store commits them in groups): each caller gets its
+// own outcome, each row is there once, and a row is readable through the store as soon as its add
+// returns.
+TEST_P(ScoreStoreTest, ManyThreadsAddingAtOnceEachGetTheirOwnOutcome) {
     constexpr int kThreads = 12;
     constexpr int kOwnRows = 40;
     constexpr int kSharedRows = 30;
@@ -183,10 +304,10 @@ TEST(ScoreStoreConcurrencyTest, ManyThreadsAddingAtOnceEachGetTheirOwnOutcome) {
             EXPECT_EQ(part[i].name, all[offset + i].name) << offset + i;
         }
     }
-    // Everything is in the file for another connection.
-    SqliteScoreStore reopened((dir.path() / "scores.db").string());
-    EXPECT_EQ(reopened.count("Tintaro"), kSharedRows);
-    EXPECT_EQ(reopened.count("Own0"), kOwnRows);
+    // Everything is in the database for another connection.
+    const std::unique_ptr<ScoreStore> reopened = scratch.open();
+    EXPECT_EQ(reopened->count("Tintaro"), kSharedRows);
+    EXPECT_EQ(reopened->count("Own0"), kOwnRows);
 }
 
 }  // namespace
