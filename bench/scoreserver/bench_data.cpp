@@ -1,7 +1,8 @@
 // Makes the score server benchmark's data from games played with Tintaro's own rules:
 //   scoreserver_bench_data DATABASE ROWS UPLOADS_FILE UPLOADS
 //   scoreserver_bench_data DATABASE      (prints how many rows the table holds)
-// fills a table of ROWS verified scores in DATABASE through the store (from many threads, so
+// fills a table of ROWS verified scores in DATABASE (an SQLite file or a postgresql://
+// address) through the store (from many threads, so
 // that its commits are grouped), and writes UPLOADS more distinct games as upload queries, one
 // a line, to UPLOADS_FILE. Every game is random clicks from the start layout, stopped where
 // the board is solved, with the score its moves earn; games earning nothing are skipped.
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -17,7 +19,7 @@
 #include <vector>
 
 #include "games/tintaro/move_score.h"
-#include "scoreserver/sqlite_score_store.h"
+#include "scoreserver/open_store.h"
 #include "scoreserver/upload_query.h"
 
 namespace {
@@ -57,7 +59,8 @@ int main(int argc, char** argv) {
     if (argc == 2) {
         // The number of rows the file's table holds.
         try {
-            scoreserver::SqliteScoreStore store(argv[1]);
+            const std::unique_ptr<scoreserver::ScoreStore> opened = scoreserver::openStore(argv[1]);
+            scoreserver::ScoreStore& store = *opened;
             std::printf("%lld\n", static_cast<long long>(store.count("Tintaro")));
             return 0;
         } catch (const scoreserver::StoreError& e) {
@@ -86,7 +89,8 @@ int main(int argc, char** argv) {
     }
 
     try {
-        scoreserver::SqliteScoreStore store(argv[1]);
+        const std::unique_ptr<scoreserver::ScoreStore> opened = scoreserver::openStore(argv[1]);
+        scoreserver::ScoreStore& store = *opened;
         const auto now = static_cast<std::int64_t>(std::time(nullptr));
         constexpr std::size_t kThreads = 64;
         std::vector<std::thread> threads;
