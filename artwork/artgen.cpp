@@ -1,14 +1,16 @@
 // The artwork generator: writes every picture and sound of the installed folders.
 // Run at build time; the output is the same, byte for byte, on every run.
 //   artgen STAGE_FOLDER SOUNDFONT [ICON_FOLDER]
-// writes the menu's pictures into STAGE_FOLDER, the game folder STAGE_FOLDER/Tintaro and the
-// shell test program's STAGE_FOLDER/ShellDemo; with ICON_FOLDER, also the desktop icons
+// writes the menu's pictures into STAGE_FOLDER, the game folder STAGE_FOLDER/Tintaro, the
+// shell test program's STAGE_FOLDER/ShellDemo and the score server's web logo
+// STAGE_FOLDER/web/logo.png; with ICON_FOLDER, also the desktop icons
 // (ICON_FOLDER/<N>x<N>/gatefold.png and tintaro.png).
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "icons.h"
+#include "logo.h"
 #include "menu_art.h"
 #include "shell_demo_art.h"
 #include "sounds.h"
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
     if (!art::writeTintaroPictures(game)) return 1;
     if (!art::writeTintaroTitlePictures(game)) return 1;
     if (!art::writeMenuPictures(stage)) return 1;
+    if (!art::writeWebLogo(stage + "/web")) return 1;
     if (!art::writeWindowIcons(stage, game)) return 1;
     if (argc == 4 && !art::writeDesktopIcons(argv[3])) return 1;
     if (!art::makeClick().writeWav(game + "/sounds/Click.wav")) return 1;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "glyph_strip.h"
+#include "logo.h"
 #include "look.h"
 
 namespace art {
@@ -172,14 +173,9 @@ void drawEmptySlot(Canvas& c, double x, double y) {
 bool writeListBackground(const std::string& folder) {
     Canvas c(800, 600);
     drawBackdrop(c);
-    c.outlinedText("Gatefold", "DejaVu Sans Bold 40", 30, 18, 0, 0, palette::button, kWhite, 3);
+    drawGatefoldLogo(c, 30, 18, 1.0);
     c.text("Pick a game: click its picture to open its title screen.", "DejaVu Sans 12", 34, 88, 0,
            0, palette::ink);
-    // A few chips as a garnish beside the name.
-    for (int f = 0; f < 6; ++f) {
-        cairo_new_path(c.cr());
-        drawChip(c, f, 322 + f * 36, 48, 13);
-    }
     // The page controls: arrows at the ends, the page number between them, and the
     // information and exit buttons below.
     drawPanel(c, 626, 10, 168, 124, 16);

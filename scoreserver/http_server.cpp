@@ -15,6 +15,7 @@
 #include "scoreserver/score_json.h"
 #include "scoreserver/score_pages.h"
 #include "scoreserver/upload_query.h"
+#include "scoreserver/web_logo.h"
 
 namespace scoreserver {
 
@@ -109,10 +110,14 @@ MHD_Result respond(MHD_Connection* connection, const HttpServer::Answer& answer)
     if (response == nullptr) return MHD_NO;
     const std::string type(answer.contentType);
     MHD_add_response_header(response, "Content-Type", type.c_str());
-    MHD_add_response_header(response, "Cache-Control", "no-store");
+    // The logo changes only with a new program; every other answer is never cached.
+    MHD_add_response_header(
+        response, "Cache-Control",
+        answer.contentType == "image/png" ? "public, max-age=604800" : "no-store");
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
     MHD_add_response_header(response, "Content-Security-Policy",
-                            "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'");
+                            "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'; "
+                            "form-action 'self'");
     if (answer.retryAfter != 0)
         MHD_add_response_header(response, "Retry-After", std::to_string(answer.retryAfter).c_str());
     const MHD_Result queued = MHD_queue_response(connection, answer.status, response);
@@ -231,6 +236,7 @@ HttpServer::Answer HttpServer::answer(const Request& request) {
                 "text/html; charset=utf-8", wait};
     if (upload) return post ? publish(request) : preview(request);
     if (post) return {405u, messagePage("Not served", "Only the upload address takes a POST.")};
+    if (request.path == kLogoPath) return {200u, std::string(logoPng()), "image/png"};
     if (request.path == "/hiscores") {
         const std::string game = queryValue(request.query, "game");
         const std::optional<std::int64_t> page = parseCount(queryValue(request.query, "page"), 0);

@@ -97,7 +97,7 @@ TEST_P(HostileTest, SqlAndMarkupInNamesAreKeptAndShownAsText) {
         EXPECT_NE(table.body.find("<td>" + c.html + "</td>"), std::string::npos) << c.html;
         EXPECT_NE(api.body.find("\"name\":\"" + c.json + "\""), std::string::npos) << c.json;
     }
-    for (const char* raw : {"<script", "<img"})
+    for (const char* raw : {"<script", "<img src=x"})
         EXPECT_EQ(table.body.find(raw), std::string::npos) << raw;
     EXPECT_EQ(table.body.find('\0'), std::string::npos);
     EXPECT_EQ(api.body.find('<'), std::string::npos);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -138,9 +140,47 @@ TEST_P(HttpServerTest, ListsTheGamesWithScoresAndMarksUncheckedRows) {
     EXPECT_NE(table.body.find("<tr><td>2</td><td>Ada</td>"), std::string::npos);
     EXPECT_NE(table.body.find("replayed</td>"), std::string::npos);
     for (const Reply& page : {games, table}) {
-        EXPECT_NE(page.body.find("background:#2a1033"), std::string::npos);
+        EXPECT_NE(page.body.find("<header><a href=\"/\"><img src=\"/logo.png\""),
+                  std::string::npos);
         EXPECT_NE(page.body.find("<meta name=\"viewport\""), std::string::npos);
         EXPECT_EQ(page.body.find("<script"), std::string::npos);
+    }
+}
+
+// The artwork's logo is built into the server and shown on every page at half its pixels;
+// only it may be cached, and the pages may load images only from the server itself.
+TEST_P(HttpServerTest, ServesTheArtworksLogoThatEveryPageShows) {
+    std::ifstream file(STUDIO_STAGE_DIR "/web/logo.png", std::ios::binary);
+    const std::string png{std::istreambuf_iterator<char>(file), {}};
+    ASSERT_GT(png.size(), 24u);
+    const Reply logo = get(server.port(), "/logo.png");
+    ASSERT_EQ(logo.status, 200);
+    EXPECT_TRUE(logo.body == png) << "the served logo is not the artwork's logo.png";
+    EXPECT_NE(logo.headers.find("Content-Type: image/png\r\n"), std::string::npos);
+    EXPECT_NE(logo.headers.find("Cache-Control: public, max-age="), std::string::npos);
+    EXPECT_EQ(post("/logo.png", "x=1").status, 405);
+
+    const auto word = [&png](std::size_t at) {
+        return (static_cast<unsigned char>(png[at]) << 24 |
+                static_cast<unsigned char>(png[at + 1]) << 16 |
+                static_cast<unsigned char>(png[at + 2]) << 8 |
+                static_cast<unsigned char>(png[at + 3]));
+    };
+    const std::string img = "<img src=\"/logo.png\" alt=\"Gatefold\" width=\"" +
+                            std::to_string(word(16) / 2) + "\" height=\"" +
+                            std::to_string(word(20) / 2) + "\">";
+    const servertest::PlayedGame game = servertest::shortGame();
+    ASSERT_EQ(upload(query("Tintaro", "Ada", game.score, game.moves)).status, 200);
+    for (const std::string& target : std::vector<std::string>{
+             "/", "/hiscores?game=Tintaro", "/cgi-bin/hiscore.cgi?" + query("Tintaro", "Bo", 700),
+             "/cgi-bin/hiscore.cgi?game=Tintaro", "/nowhere"}) {
+        const Reply page = get(server.port(), target);
+        EXPECT_NE(page.body.find(img), std::string::npos) << target << page.body;
+        EXPECT_NE(page.headers.find("Cache-Control: no-store\r\n"), std::string::npos) << target;
+        EXPECT_NE(page.headers.find("Content-Security-Policy: default-src 'none'; style-src "
+                                    "'unsafe-inline'; img-src 'self'; form-action 'self'\r\n"),
+                  std::string::npos)
+            << page.headers;
     }
 }
 
