@@ -51,9 +51,9 @@ std::string checkListen(const std::string& text) {
 }  // namespace
 
 int defaultThreads() {
-    // Twice the cores: a thread waiting for a commit's sync uses none, and more adds waiting
-    // together make larger groups of commits.
-    return std::max(4, 2 * static_cast<int>(std::thread::hardware_concurrency()));
+    // One a core: more threads make larger groups of commits, but with the threads beside one
+    // another on the cores the slowest pages take longer. A slow disk wants more.
+    return std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
 bool readConfigText(const std::string& text, const std::string& name, ServerConfig& config,

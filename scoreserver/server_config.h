@@ -11,7 +11,7 @@
 
 namespace scoreserver {
 
-// Twice the number of cores, at least 4.
+// The number of cores, at least 2.
 int defaultThreads();
 
 struct ServerConfig {

@@ -49,7 +49,7 @@ TEST(ServerConfigTest, TheFileSetsEveryKeyAndTheOptionsOverrideIt) {
     EXPECT_EQ(plain.listen, "127.0.0.1:8080");
     EXPECT_EQ(plain.uploadsPerMinute, 30);
     EXPECT_EQ(plain.pagesPerMinute, 600);
-    EXPECT_GE(plain.threads, 4);
+    EXPECT_GE(plain.threads, 2);
     EXPECT_EQ(plain.connections, 256);
     EXPECT_EQ(plain.connectionsPerAddress, 8);
     ServerConfig none;
