@@ -142,8 +142,10 @@ MHD_Result handle(void* cls, MHD_Connection* connection, const char*, const char
                                                                      HttpServer::kMaxFormBytes))
                 return respond(connection,
                                {413, messagePage("Too long", "The request's body is too long.")});
-            return MHD_YES;
         }
+        // Answered from the next call on: libmicrohttpd closes the connection after an answer
+        // queued in the first call, and a client could not reuse it for its next request.
+        return MHD_YES;
     }
     if (*uploadSize != 0) {
         // Only a POST has a body, and only up to the cap; past it the connection is dropped.
@@ -176,6 +178,7 @@ MHD_Result handle(void* cls, MHD_Connection* connection, const char*, const char
 
 HttpServer::HttpServer(ScoreStore& store, std::function<std::int64_t()> now, ServerLimits limits)
     : store_(store),
+      limits_(limits),
       now_(std::move(now)),
       uploadLimit_(limits.uploadsPerMinute, limits.uploadsPerMinute),
       pageLimit_(limits.pagesPerMinute, limits.pagesPerMinute) {}
@@ -190,13 +193,21 @@ bool HttpServer::start(const std::string& address, std::uint16_t port) {
     bind.sin_family = AF_INET;
     bind.sin_port = htons(port);
     if (inet_pton(AF_INET, address.c_str(), &bind.sin_addr) != 1) return false;
+    // A pool of threads, each polling its share of the connections with epoll and answering
+    // them, so that a request waiting for a commit holds up only that thread's others.
+    // The connection limit is shared out among the threads; the one per address is global.
+    const auto threads = static_cast<unsigned>(std::max(limits_.threads, 1));
     daemon_ = MHD_start_daemon(
-        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_ERROR_LOG, port, nullptr, nullptr, &handle, this,
-        MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&bind), MHD_OPTION_URI_LOG_CALLBACK,
-        &keepUri, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &forgetUri, nullptr,
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG, port, nullptr, nullptr,
+        &handle, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&bind),
+        MHD_OPTION_URI_LOG_CALLBACK, &keepUri, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &forgetUri,
+        nullptr, MHD_OPTION_THREAD_POOL_SIZE, threads,
         // An upload's request line is at most some 20 KB: room for it and the headers.
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<std::size_t>(64 * 1024),
-        MHD_OPTION_CONNECTION_LIMIT, 256u, MHD_OPTION_PER_IP_CONNECTION_LIMIT, 8u,
+        MHD_OPTION_CONNECTION_LIMIT,
+        std::max(static_cast<unsigned>(std::max(limits_.connections, 1)), threads),
+        MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+        static_cast<unsigned>(std::max(limits_.connectionsPerAddress, 1)),
         MHD_OPTION_CONNECTION_TIMEOUT, 15u, MHD_OPTION_END);
     return daemon_ != nullptr;
 }
@@ -231,14 +242,34 @@ HttpServer::Answer HttpServer::answer(const Request& request) {
         const std::optional<std::int64_t> page = parseCount(queryValue(request.query, "page"), 0);
         if (!page || *page > 1000000)
             return {400u, messagePage("Bad page", "There is no such page.")};
-        const std::int64_t total = store_.count(game);
-        if (total == 0) return {404u, messagePage("Not found", "No such hall of fame.")};
-        return {200u, tablePage(game, store_.page(game, *page * kRowsPerPage, kRowsPerPage), *page,
-                                total)};
+        return tablePage(game, *page);
     }
     if (request.path.rfind("/api/", 0) == 0) return api(request);
     if (request.path == "/") return {200u, gamesPage(gameSummaries())};
     return {404u, messagePage("Not found", "There is no such page here.")};
+}
+
+HttpServer::Answer HttpServer::tablePage(const std::string& game, std::int64_t page) {
+    // The version is read before the tables: a page kept under it is at least that new.
+    const std::optional<std::uint64_t> version = store_.version();
+    const std::pair<std::string, std::int64_t> key(game, page);
+    if (version) {
+        std::lock_guard lock(cacheMutex_);
+        const auto found = pageCache_.find(key);
+        if (found != pageCache_.end() && found->second.version == *version)
+            return {200u, found->second.body};
+    }
+    const std::int64_t total = store_.count(game);
+    if (total == 0) return {404u, messagePage("Not found", "No such hall of fame.")};
+    Answer answer{200u,
+                  scoreserver::tablePage(game, store_.page(game, page * kRowsPerPage, kRowsPerPage),
+                                         page, total)};
+    if (version) {
+        std::lock_guard lock(cacheMutex_);
+        if (pageCache_.size() >= kCachedPages && pageCache_.count(key) == 0) pageCache_.clear();
+        pageCache_[key] = CachedPage{*version, answer.body};
+    }
+    return answer;
 }
 
 std::vector<GameSummary> HttpServer::gameSummaries() {

@@ -15,8 +15,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "scoreserver/publish_tokens.h"
@@ -28,10 +31,15 @@ struct MHD_Daemon;
 namespace scoreserver {
 
 // Requests a minute per client address, each with a burst as large: the upload address
-// (GET and POST together), and every other page.
+// (GET and POST together), and every other page. Then the threads that answer requests (a
+// request waiting for the database holds only its own), and the open connections allowed in
+// all and from one address.
 struct ServerLimits {
     int uploadsPerMinute = 30;
     int pagesPerMinute = 600;
+    int threads = 2;
+    int connections = 256;
+    int connectionsPerAddress = 8;
 };
 
 class HttpServer {
@@ -66,15 +74,28 @@ public:
         std::string_view contentType = "text/html; charset=utf-8";
         std::int64_t retryAfter = 0;  // seconds, sent as Retry-After when not 0
     };
+    // Safe to call from several threads at once, as the server's threads do.
     Answer answer(const Request& request);
 
 private:
     Answer preview(const Request& request);
     Answer publish(const Request& request);
     Answer api(const Request& request);
+    Answer tablePage(const std::string& game, std::int64_t page);
     std::vector<GameSummary> gameSummaries();
 
+    // The table pages made last, each with the store's version it was made at: one is served
+    // again while the version is unchanged. At most kCachedPages are kept.
+    static constexpr std::size_t kCachedPages = 256;
+    struct CachedPage {
+        std::uint64_t version = 0;
+        std::string body;
+    };
+    std::mutex cacheMutex_;
+    std::map<std::pair<std::string, std::int64_t>, CachedPage> pageCache_;
+
     ScoreStore& store_;
+    const ServerLimits limits_;
     std::function<std::int64_t()> now_;
     PublishTokens tokens_;
     RateLimiter uploadLimit_;

@@ -1,42 +1,41 @@
-// The score server program: scoreserver --listen ADDRESS:PORT --database FILE-or-URL (an
-// SQLite file, or a postgresql:// address). Serves until SIGINT or SIGTERM.
+// The score server program: scoreserver [--config FILE] [--listen ADDRESS:PORT]
+// [--database FILE-or-URL] (an SQLite file, or a postgresql:// address); the options override
+// the file. Serves until SIGINT or SIGTERM.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "scoreserver/http_server.h"
 #include "scoreserver/open_store.h"
+#include "scoreserver/server_config.h"
 
 namespace {
 
-int usage() {
-    std::fprintf(stderr, "usage: scoreserver --listen ADDRESS:PORT --database FILE-or-URL\n");
+int usage(const std::string& why) {
+    std::fprintf(stderr, "scoreserver: %s\n", why.c_str());
+    std::fprintf(stderr,
+                 "usage: scoreserver [--config FILE] [--listen ADDRESS:PORT] "
+                 "[--database FILE-or-URL]\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string listen;
-    std::string database;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--listen")
-            listen = argv[i + 1];
-        else if (option == "--database")
-            database = argv[i + 1];
-        else
-            return usage();
-    }
+    scoreserver::ServerConfig config;
+    std::string error;
+    if (!scoreserver::configure(std::vector<std::string>(argv + 1, argv + argc), config, error))
+        return usage(error);
+    const std::string& listen = config.listen;
+    const std::string& database = config.database;
     const std::size_t colon = listen.rfind(':');
-    if (argc % 2 != 1 || database.empty() || colon == std::string::npos) return usage();
-    char* end = nullptr;
-    const long port = std::strtol(listen.c_str() + colon + 1, &end, 10);
-    if (*end != '\0' || port <= 0 || port > 65535) return usage();
+    const auto port = static_cast<std::uint16_t>(std::atoi(listen.c_str() + colon + 1));
 
-    // Wait for the signals on this thread; the server's own thread must not take them.
+    // Wait for the signals on this thread; the server's own threads must not take them.
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
@@ -44,9 +43,15 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     try {
         const auto store = scoreserver::openStore(database);
+        scoreserver::ServerLimits limits;
+        limits.uploadsPerMinute = config.uploadsPerMinute;
+        limits.pagesPerMinute = config.pagesPerMinute;
+        limits.threads = config.threads;
+        limits.connections = config.connections;
+        limits.connectionsPerAddress = config.connectionsPerAddress;
         scoreserver::HttpServer server(
-            *store, [] { return static_cast<std::int64_t>(std::time(nullptr)); });
-        if (!server.start(listen.substr(0, colon), static_cast<std::uint16_t>(port))) {
+            *store, [] { return static_cast<std::int64_t>(std::time(nullptr)); }, limits);
+        if (!server.start(listen.substr(0, colon), port)) {
             std::fprintf(stderr, "scoreserver: cannot listen on %s\n", listen.c_str());
             return 1;
         }

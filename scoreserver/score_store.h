@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -58,6 +59,10 @@ public:
     virtual std::vector<std::string> games() = 0;
     // How many rows of contact details are kept, over all games.
     virtual std::int64_t contactCount() = 0;
+    // A number that changes whenever a table changes, by this program or any other, so that
+    // an answer made from the tables can be kept until then. Nothing when the store cannot
+    // tell, and such answers are made anew every time.
+    virtual std::optional<std::uint64_t> version() { return std::nullopt; }
 };
 
 }  // namespace scoreserver

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "scoreserver/http_client.h"
@@ -435,6 +438,161 @@ TEST_P(HttpServerTest, TheRateTableForgetsTheAddressSeenLeastRecently) {
     EXPECT_EQ(request(limited.port(), "GET", "/", "", "127.1.0.1").status, 200);
     EXPECT_EQ(request(limited.port(), "GET", "/", "", "127.1.0.3").status, 429);
     EXPECT_EQ(get(limited.port(), "/").status, 429);
+}
+
+}  // namespace
+
+namespace {
+
+// Table pages are served again from memory while the tables are unchanged: a publish, or a
+// row written into the file by another program, shows on the next page asked for.
+TEST_P(HttpServerTest, ATablePageShowsEveryChangeMadeSinceItWasLastServed) {
+    ASSERT_EQ(upload(query("Tintaro", "Ada", 500)).status, 200);
+    const Reply before = get(server.port(), "/hiscores?game=Tintaro");
+    ASSERT_EQ(before.status, 200);
+    EXPECT_EQ(get(server.port(), "/hiscores?game=Tintaro").body, before.body);
+    EXPECT_EQ(before.body.find(">Bo<"), std::string::npos);
+
+    ASSERT_EQ(upload(query("Tintaro", "Bo", 700)).status, 200);
+    const Reply published = get(server.port(), "/hiscores?game=Tintaro");
+    EXPECT_NE(published.body.find(">Bo<"), std::string::npos) << published.body;
+
+    // Another program's connection to the same database.
+    const std::unique_ptr<ScoreStore> otherStore = scratch.open();
+    ScoreStore& other = *otherStore;
+    NewScore row;
+    row.game = "Tintaro";
+    row.name = "Cy";
+    row.score = 900;
+    row.submittedAt = clock;
+    ASSERT_EQ(other.add(row), AddOutcome::Added);
+    const Reply outside = get(server.port(), "/hiscores?game=Tintaro");
+    const std::size_t cy = outside.body.find(">Cy<");
+    ASSERT_NE(cy, std::string::npos) << outside.body;
+    EXPECT_LT(cy, outside.body.find(">Bo<"));
+    // And the second page, made before any of it, is made anew too.
+    EXPECT_EQ(get(server.port(), "/hiscores?game=Tintaro&page=1").status, 200);
+    for (int i = 0; i < kRowsPerPage; ++i) {
+        row.name = "R" + std::to_string(i);
+        row.score = 10 + i;
+        other.add(row);
+    }
+    EXPECT_NE(get(server.port(), "/hiscores?game=Tintaro&page=1").body.find(">R2<"),
+              std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The store under the server, with adds held back until let go: a publish waiting for its
+// commit.
+class HeldStore : public ScoreStore {
+public:
+    explicit HeldStore(ScoreStore& inner) : inner_(inner) {}
+    AddOutcome add(const NewScore& score) override {
+        std::unique_lock lock(mutex_);
+        waiting_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
+        lock.unlock();
+        return inner_.add(score);
+    }
+    std::vector<TableRow> page(std::string_view game, std::int64_t offset, int limit) override {
+        return inner_.page(game, offset, limit);
+    }
+    std::int64_t count(std::string_view game) override { return inner_.count(game); }
+    std::int64_t rankOf(std::string_view game, std::int32_t score) override {
+        return inner_.rankOf(game, score);
+    }
+    std::vector<std::string> games() override { return inner_.games(); }
+    std::int64_t contactCount() override { return inner_.contactCount(); }
+    void waitForAnAdd() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return waiting_; });
+    }
+    void release() {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    ScoreStore& inner_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool waiting_ = false;
+    bool released_ = false;
+};
+
+// The server answers on several threads: a publish waiting for the store holds no other
+// request, and the limit of connections from one address holds over all the threads.
+TEST_P(HttpServerTest, RequestsAreAnsweredBesideAWaitingPublishAndTheAddressLimitHoldsForAll) {
+    HeldStore held(store);
+    ServerLimits limits{1000000, 1000000};
+    limits.threads = 4;
+    HttpServer threaded{held, [this] { return clock; }, limits};
+    ASSERT_TRUE(threaded.start("127.0.0.1", 0));
+    const std::string q = query("Tintaro", "Ada", 700);
+    const Form form = formOf(get(threaded.port(), "/cgi-bin/hiscore.cgi?" + q));
+    Reply published;
+    std::thread publisher(
+        [&] { published = request(threaded.port(), "POST", form.action, "token=" + form.token); });
+    held.waitForAnAdd();
+    // The publish is inside the store now; other requests are answered meanwhile.
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(get(threaded.port(), "/").status, 200) << i;
+    EXPECT_EQ(get(threaded.port(), "/hiscores?game=Tintaro").status, 404);
+    held.release();
+    publisher.join();
+    EXPECT_EQ(published.status, 200) << published.body;
+    EXPECT_EQ(get(threaded.port(), "/hiscores?game=Tintaro").status, 200);
+
+    // Nine connections from one address, all open before any request: eight are served.
+    std::vector<int> open;
+    for (int i = 0; i < limits.connectionsPerAddress + 1; ++i) {
+        const int fd = servertest::connectFrom(threaded.port(), "127.0.0.7");
+        ASSERT_GE(fd, 0);
+        open.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // all of them accepted
+    int answered = 0;
+    for (const int fd : open) {
+        const std::string get = "GET / HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n";
+        send(fd, get.data(), get.size(), MSG_NOSIGNAL);
+        char buffer[16] = {};
+        if (recv(fd, buffer, sizeof buffer - 1, 0) > 0 &&
+            std::string(buffer).rfind("HTTP/1.1 200", 0) == 0)
+            ++answered;
+    }
+    for (const int fd : open) close(fd);
+    EXPECT_EQ(answered, limits.connectionsPerAddress);
+    EXPECT_EQ(request(threaded.port(), "GET", "/", "", "127.0.0.8").status, 200);
+
+    // A connection is kept open for the client's next request.
+    const int fd = servertest::connectFrom(threaded.port(), "127.0.0.9");
+    ASSERT_GE(fd, 0);
+    for (int i = 0; i < 3; ++i) {
+        const std::string get = "GET /hiscores?game=Tintaro HTTP/1.1\r\nHost: localhost\r\n\r\n";
+        ASSERT_EQ(send(fd, get.data(), get.size(), MSG_NOSIGNAL), static_cast<ssize_t>(get.size()));
+        std::string raw;
+        char buffer[4096];
+        std::size_t length = std::string::npos;
+        std::size_t end = std::string::npos;
+        while (end == std::string::npos || raw.size() < end + 4 + length) {
+            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+            ASSERT_GT(n, 0) << "answer " << i << " not received";
+            raw.append(buffer, static_cast<std::size_t>(n));
+            end = raw.find("\r\n\r\n");
+            const std::size_t header = raw.find("Content-Length: ");
+            if (end != std::string::npos && header != std::string::npos && header < end)
+                length = std::stoul(raw.substr(header + 16));
+            else if (end != std::string::npos)
+                length = 0;
+        }
+        EXPECT_EQ(raw.rfind("HTTP/1.1 200", 0), 0u) << i;
+        EXPECT_EQ(raw.find("Connection: close"), std::string::npos) << i;
+    }
+    close(fd);
 }
 
 }  // namespace

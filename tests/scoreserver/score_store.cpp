@@ -1,17 +1,22 @@
 // The score tables in each store, and what an upload puts in them.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "scoreserver/open_store.h"
 #include "scoreserver/postgres_score_store.h"
 #include "scoreserver/score_intake.h"
+#include "scoreserver/sqlite_score_store.h"
 #include "scoreserver/store_support.h"
 #include "scoreserver/upload_support.h"
+#include "support/temp_dir.h"
 
 using namespace scoreserver;
 using servertest::query;
@@ -224,6 +229,147 @@ TEST(PostgresScoreStoreTest, ReconnectsAfterItsSessionsEndAndRefusesWhatItCannot
     EXPECT_THROW(PostgresScoreStore{servertest::postgresDatabase(servertest::postgresServer(),
                                                                  "no_such_database")},
                  StoreError);
+}
+
+}  // namespace
+
+namespace {
+
+// Adds from many threads at once (the SQLite store commits them in groups): each caller gets its
+// own outcome, each row is there once, and a row is readable through the store as soon as its add
+// returns.
+TEST_P(ScoreStoreTest, ManyThreadsAddingAtOnceEachGetTheirOwnOutcome) {
+    constexpr int kThreads = 12;
+    constexpr int kOwnRows = 40;
+    constexpr int kSharedRows = 30;
+    const auto row = [](const std::string& game, const std::string& name, int value) {
+        NewScore s;
+        s.game = game;
+        s.name = name;
+        s.score = value;
+        s.verified = true;
+        s.moves = game + "/" + name;  // what makes two uploads the same row
+        s.email = name + "@example.org";
+        s.submittedAt = 1000;
+        return s;
+    };
+    std::vector<int> sharedAdded(kSharedRows, 0);
+    std::vector<std::string> failures(kThreads);
+    std::mutex tally;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            const std::string own = "Own" + std::to_string(t);
+            std::string& failure = failures[t];
+            for (int i = 0; i < kOwnRows; ++i) {
+                // This thread's own rows, each new, and readable once added.
+                if (store.add(row(own, "p" + std::to_string(i), 1000 - i)) != AddOutcome::Added)
+                    failure += "own row not added; ";
+                if (store.count(own) != i + 1) failure += "own row not counted; ";
+                // Every thread also sends the same shared rows: one of them stores each.
+                const int shared = (i + t) % kSharedRows;
+                const NewScore s = row("Tintaro", "s" + std::to_string(shared), 500 + shared % 7);
+                if (store.add(s) == AddOutcome::Added) {
+                    std::lock_guard lock(tally);
+                    ++sharedAdded[shared];
+                }
+                if (store.rankOf("Tintaro", s.score) > store.count("Tintaro"))
+                    failure += "shared row not readable; ";
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], "") << "thread " << t;
+    for (int shared = 0; shared < kSharedRows; ++shared)
+        EXPECT_EQ(sharedAdded[shared], 1) << "shared row " << shared;
+
+    EXPECT_EQ(store.count("Tintaro"), kSharedRows);
+    EXPECT_EQ(store.games().size(), static_cast<std::size_t>(kThreads + 1));
+    EXPECT_EQ(store.contactCount(), kThreads * kOwnRows + kSharedRows);
+    for (int t = 0; t < kThreads; ++t) {
+        const std::vector<TableRow> rows = store.page("Own" + std::to_string(t), 0, 100);
+        ASSERT_EQ(rows.size(), static_cast<std::size_t>(kOwnRows));
+        for (int i = 0; i < kOwnRows; ++i) {
+            EXPECT_EQ(rows[i].name, "p" + std::to_string(i));
+            EXPECT_EQ(rows[i].rank, i + 1);
+        }
+    }
+    // Ranks on a later page of a table with ties: as rank() over the whole table.
+    const std::vector<TableRow> all = store.page("Tintaro", 0, 100);
+    ASSERT_EQ(all.size(), static_cast<std::size_t>(kSharedRows));
+    for (std::int64_t offset = 0; offset <= kSharedRows; ++offset) {
+        const std::vector<TableRow> part = store.page("Tintaro", offset, 4);
+        ASSERT_EQ(part.size(), std::min<std::size_t>(4, kSharedRows - offset)) << offset;
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            EXPECT_EQ(part[i].rank, all[offset + i].rank) << offset + i;
+            EXPECT_EQ(part[i].name, all[offset + i].name) << offset + i;
+        }
+    }
+    // Everything is in the database for another connection.
+    const std::unique_ptr<ScoreStore> reopened = scratch.open();
+    EXPECT_EQ(reopened->count("Tintaro"), kSharedRows);
+    EXPECT_EQ(reopened->count("Own0"), kOwnRows);
+}
+
+}  // namespace
+
+namespace {
+
+// A file written before the tables kept their counts: opening it counts what it holds, and the
+// counts follow every change from then on, rows removed by hand included.
+TEST(ScoreStoreUpgradeTest, AnOlderFileIsCountedWhenOpenedAndKeptCountedAfter) {
+    testsupport::TempDir dir;
+    const std::string path = (dir.path() / "scores.db").string();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const char* older =
+        "PRAGMA journal_mode=WAL;"
+        "CREATE TABLE scores(id INTEGER PRIMARY KEY, game TEXT NOT NULL, name TEXT NOT NULL,"
+        " score INTEGER NOT NULL, verified INTEGER NOT NULL, moves TEXT,"
+        " submitted INTEGER NOT NULL, upload_key TEXT NOT NULL, UNIQUE(game, upload_key));"
+        "CREATE INDEX scores_by_rank ON scores(game, score DESC, id);"
+        "CREATE TABLE contacts(score_id INTEGER PRIMARY KEY REFERENCES scores(id)"
+        " ON DELETE CASCADE, address TEXT NOT NULL, email TEXT NOT NULL);"
+        "INSERT INTO scores(game, name, score, verified, submitted, upload_key) VALUES"
+        " ('Tintaro', 'A', 300, 0, 1, 'a'), ('Tintaro', 'B', 900, 0, 2, 'b'),"
+        " ('Tintaro', 'C', 300, 0, 3, 'c'), ('Orbis', 'D', 50, 0, 4, 'd');";
+    ASSERT_EQ(sqlite3_exec(db, older, nullptr, nullptr, nullptr), SQLITE_OK);
+
+    {
+        SqliteScoreStore store(path);
+        EXPECT_EQ(store.count("Tintaro"), 3);
+        EXPECT_EQ(store.count("Orbis"), 1);
+        EXPECT_EQ(store.games(), (std::vector<std::string>{"Orbis", "Tintaro"}));
+        EXPECT_EQ(store.rankOf("Tintaro", 300), 2);
+        const std::vector<TableRow> tail = store.page("Tintaro", 2, 5);
+        ASSERT_EQ(tail.size(), 1u);
+        EXPECT_EQ(tail[0].name, "C");
+        EXPECT_EQ(tail[0].rank, 2);
+
+        NewScore s;
+        s.game = "Tintaro";
+        s.name = "E";
+        s.score = 600;
+        ASSERT_EQ(store.add(s), AddOutcome::Added);
+        EXPECT_EQ(store.count("Tintaro"), 4);
+        EXPECT_EQ(store.rankOf("Tintaro", 300), 3);
+    }
+    // Rows taken out by hand, and one moved to another score.
+    ASSERT_EQ(sqlite3_exec(db,
+                           "DELETE FROM scores WHERE game = 'Orbis' OR name = 'B';"
+                           "UPDATE scores SET score = 1000 WHERE name = 'C';",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    SqliteScoreStore reopened(path);
+    EXPECT_EQ(reopened.count("Tintaro"), 3);
+    EXPECT_EQ(reopened.count("Orbis"), 0);
+    EXPECT_EQ(reopened.games(), std::vector<std::string>{"Tintaro"});
+    const std::vector<TableRow> rows = reopened.page("Tintaro", 0, 10);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].name, "C");
+    EXPECT_EQ(rows[2].name, "A");
+    EXPECT_EQ(reopened.page("Tintaro", 2, 1).at(0).rank, 3);
+    EXPECT_EQ(reopened.rankOf("Tintaro", 600), 2);
 }
 
 }  // namespace
