@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+#include <string>
+
 #include "support/temp_dir.h"
 
 using namespace scoreserver;
@@ -84,6 +88,48 @@ TEST(ServerConfigTest, MistakesAreRefusedWithTheFileLineAndWhy) {
     EXPECT_FALSE(configure({"--database"}, config, error));
     EXPECT_FALSE(configure({"--port", "80", "--database", "s.db"}, config, error));
     EXPECT_FALSE(configure({"--listen", "127.0.0.1:http", "--database", "s.db"}, config, error));
+}
+
+// The configuration the package installs: read as it is, it names the service's database and
+// leaves the rest at the program's defaults; with its commented keys switched on, every key it
+// shows is one the program takes, at the value the program has by default (threads, which
+// depends on the machine, aside).
+TEST(ServerConfigTest, ThePackagedFileIsReadAndShowsTheProgramsDefaults) {
+    const std::string name = STUDIO_SOURCE_DIR "/packaging/scoreserver.conf";
+    std::ifstream in(name, std::ios::binary);
+    ASSERT_TRUE(in) << name;
+    std::stringstream text;
+    text << in.rdbuf();
+    const ServerConfig defaults;
+    ServerConfig packaged;
+    std::string error;
+    ASSERT_TRUE(readConfigText(text.str(), name, packaged, error)) << error;
+    EXPECT_EQ(packaged.listen, "127.0.0.1:8080");
+    EXPECT_EQ(packaged.database, "/var/lib/scoreserver/scores.sqlite");
+    EXPECT_EQ(packaged.threads, defaults.threads);
+
+    std::string active;
+    std::string line;
+    int shown = 0;
+    std::istringstream lines(text.str());
+    while (std::getline(lines, line)) {
+        if (line.size() > 1 && line[0] == '#' && line[1] != ' ' && line.find('=') != line.npos) {
+            line.erase(0, 1);
+            ++shown;
+        }
+        active += line + "\n";
+    }
+    EXPECT_EQ(shown, 5);
+    ServerConfig every;
+    ASSERT_TRUE(readConfigText(active, name, every, error)) << error;
+    EXPECT_EQ(every.uploadsPerMinute, defaults.uploadsPerMinute);
+    EXPECT_EQ(every.pagesPerMinute, defaults.pagesPerMinute);
+    EXPECT_EQ(every.connections, defaults.connections);
+    EXPECT_EQ(every.connectionsPerAddress, defaults.connectionsPerAddress);
+    EXPECT_EQ(every.uploadsPerMinute, 30);
+    EXPECT_EQ(every.pagesPerMinute, 600);
+    EXPECT_EQ(every.connections, 256);
+    EXPECT_EQ(every.connectionsPerAddress, 8);
 }
 
 }  // namespace
