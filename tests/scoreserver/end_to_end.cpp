@@ -20,6 +20,7 @@
 #include "scoreserver/http_client.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
+#include "support/tintaro_arms.h"
 #include "tintaro/solver.h"
 
 extern char** environ;
@@ -151,35 +152,11 @@ fs::path stageMenu(const testsupport::TempDir& dir, const std::string& site,
     return menu;
 }
 
-// Where a click turns an arm's ring: the opaque pixel of its picture nearest its middle.
-struct Arm {
-    const char* file;
-    int x, y, ring, direction;
-};
-const Arm kArms[] = {
-    {"bluetop.bmp", 272, 161, 0, 0},     {"bluebottom.bmp", 255, 205, 0, 1},
-    {"magentaleft.bmp", 339, 372, 2, 0}, {"magentaright.bmp", 397, 372, 2, 1},
-    {"yellowtop.bmp", 469, 167, 1, 1},   {"yellowbottom.bmp", 489, 209, 1, 0},
-};
-std::string clickOn(const Arm& arm) {
-    const auto strip = testsupport::readBmp24(kStage + "/Tintaro/" + arm.file);
-    const int w = strip.width / 2, h = strip.height;
-    long best = -1;
-    int bx = 0, by = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            int r, g, b;
-            strip.pixel(x, y, r, g, b);
-            if (r == 0 && g == 0 && b == 255) continue;  // transparent
-            const long d = static_cast<long>(x - w / 2) * (x - w / 2) +
-                           static_cast<long>(y - h / 2) * (y - h / 2);
-            if (best < 0 || d < best) {
-                best = d;
-                bx = arm.x + x;
-                by = arm.y + y;
-            }
-        }
-    return "click " + std::to_string(bx) + " " + std::to_string(by) + "\nwait 4\n";
+// A click that turns `arm`'s ring in the staged game.
+std::string clickOn(const testsupport::ArmPlace& arm) {
+    int x = 0, y = 0;
+    if (!testsupport::armPoint(kStage + "/Tintaro", arm, false, x, y)) return {};
+    return "click " + std::to_string(x) + " " + std::to_string(y) + "\nwait 4\n";
 }
 
 struct Played {
@@ -195,10 +172,11 @@ Played playTintaro(const fs::path& menu, const std::vector<int>& arms) {
     Played played;
     std::string script = "wait 5\n";
     for (const int i : arms) {
-        script += clickOn(kArms[i]);
-        rules.rotateRing(kArms[i].ring, kArms[i].direction);
+        const testsupport::ArmPlace& arm = testsupport::kArms[i];
+        script += clickOn(arm);
+        rules.rotateRing(arm.ring, arm.direction);
         rules.evaluateBoard(0);
-        played.moves += static_cast<char>('0' + 2 * kArms[i].ring + kArms[i].direction);
+        played.moves += static_cast<char>('0' + 2 * arm.ring + arm.direction);
     }
     const fs::path game = menu / "Tintaro";
     const auto run =

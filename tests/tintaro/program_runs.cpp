@@ -20,6 +20,7 @@
 #include "qv/builtin_font.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
+#include "support/tintaro_arms.h"
 #include "tintaro/solver.h"
 
 namespace {
@@ -28,19 +29,8 @@ namespace fs = std::filesystem;
 const std::string kGame = std::string(STUDIO_STAGE_DIR) + "/Tintaro";
 const std::string kProgram = kGame + "/Tintaro-headless";
 
-struct ArmPlace {
-    const char* name;
-    const char* file;
-    int x, y, ring, direction;
-};
-const ArmPlace kArms[] = {
-    {"bluetop", "bluetop.bmp", 272, 161, 0, 0},
-    {"bluebottom", "bluebottom.bmp", 255, 205, 0, 1},
-    {"magentaleft", "magentaleft.bmp", 339, 372, 2, 0},
-    {"magentaright", "magentaright.bmp", 397, 372, 2, 1},
-    {"yellowtop", "yellowtop.bmp", 469, 167, 1, 1},
-    {"yellowbottom", "yellowbottom.bmp", 489, 209, 1, 0},
-};
+using testsupport::ArmPlace;
+using testsupport::kArms;
 const char* kExit = "click 750 545\nwait 5\n";
 const char* kNewGame = "click 610 545\nwait 5\n";
 const char* kMenu = "click 540 545\nwait 5\n";
@@ -81,35 +71,9 @@ bool pureBlue(const testsupport::Picture& p, int x, int y) {
     return r == 0 && g == 0 && b == 255;
 }
 
-// The opaque pixel of an arm's normal image nearest its centre, in screen coordinates;
-// with `transparent`, a pure-blue pixel inside it at least 4 pixels from anything opaque.
+// Where a click turns `arm` in the staged game.
 bool armPoint(const ArmPlace& arm, bool transparent, int& sx, int& sy) {
-    const auto strip = testsupport::readBmp24(kGame + "/" + arm.file);
-    if (!strip.ok()) return false;
-    const int w = strip.width / 2, h = strip.height;
-    long best = -1;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            bool ok = !pureBlue(strip, x, y);
-            if (transparent) {
-                ok = true;
-                for (int dy = -4; dy <= 4 && ok; ++dy)
-                    for (int dx = -4; dx <= 4 && ok; ++dx) {
-                        const int px = x + dx, py = y + dy;
-                        if (px >= 0 && py >= 0 && px < w && py < h && !pureBlue(strip, px, py))
-                            ok = false;
-                    }
-            }
-            if (!ok) continue;
-            const long d = static_cast<long>(x - w / 2) * (x - w / 2) +
-                           static_cast<long>(y - h / 2) * (y - h / 2);
-            if (best < 0 || d < best) {
-                best = d;
-                sx = arm.x + x;
-                sy = arm.y + y;
-            }
-        }
-    return best >= 0;
+    return testsupport::armPoint(kGame, arm, transparent, sx, sy);
 }
 
 // The colour letters a captured frame shows at the thirty cells, matched against the
