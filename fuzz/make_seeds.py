@@ -134,6 +134,23 @@ def moves():
         struct.pack("<iiiiii", 1, 0, 2, 0, 0, 1))
 
 
+def score_moves():
+    # hiscore.moves: two rows (the second's moves empty), then broken ones.
+    def row(score, name, moves):
+        return (struct.pack("<i", score) + name.ljust(256, b"\0") + struct.pack("<i", len(moves))
+                + bytes(moves))
+    two = row(400, b"Player1:::N", [0, 5, 2]) + row(90, b"Bo:a:b@c:Y", [])
+    head = b"HMOV" + struct.pack("<ii", 1, 2)
+    put("score_moves", "two_rows.moves", head + two)
+    put("score_moves", "bad_code.moves", head + row(400, b"A", [0, 6]) + two)
+    put("score_moves", "cut_short.moves", (head + two)[:-3])
+    put("score_moves", "huge_count.moves", b"HMOV" + struct.pack("<ii", 1, 0x7FFFFFFF) + two)
+    put("score_moves", "huge_moves.moves", head + struct.pack("<i", 7) + b"X".ljust(256, b"\0")
+        + struct.pack("<i", 0x7FFFFFF0) + b"\0\1")
+    put("score_moves", "unterminated.moves", head + row(5, b"n" * 256, [1]) + row(4, b"m", [2]))
+    put("score_moves", "version2.moves", b"HMOV" + struct.pack("<ii", 2, 2) + two)
+
+
 def imagesets():
     put("imageset", "two.ini",
         b"[images]\nimage01=logo\nimage02=pic\n[logo]\nfile=a.bmp\nx=10\ny=20\n"
@@ -171,6 +188,7 @@ if __name__ == "__main__":
     profiles()
     scores()
     moves()
+    score_moves()
     imagesets()
     uploads()
     sys.exit(0)
