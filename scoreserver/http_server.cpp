@@ -38,9 +38,24 @@ void* keepUri(void*, const char* uri, MHD_Connection*) {
     return new RequestState{uri, {}, false};
 }
 
-void forgetUri(void*, MHD_Connection*, void** requestState, MHD_RequestTerminationCode) {
+// A request is over (answered or not): the connection's next one has its own time.
+void forgetUri(void* cls, MHD_Connection* connection, void** requestState,
+               MHD_RequestTerminationCode) {
     delete static_cast<RequestState*>(*requestState);
     *requestState = nullptr;
+    static_cast<HttpServer*>(cls)->deadlines().answered(connection);
+}
+
+void noteConnection(void* cls, MHD_Connection* connection, void**,
+                    MHD_ConnectionNotificationCode code) {
+    ConnectionDeadlines& deadlines = static_cast<HttpServer*>(cls)->deadlines();
+    if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+        deadlines.closed(connection);
+        return;
+    }
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+    if (info != nullptr) deadlines.opened(connection, info->connect_fd);
 }
 
 // The value of `key` in a decoded-by-us query, empty when absent or broken.
@@ -181,7 +196,8 @@ HttpServer::HttpServer(ScoreStore& store, std::function<std::int64_t()> now, Ser
       limits_(limits),
       now_(std::move(now)),
       uploadLimit_(limits.uploadsPerMinute, limits.uploadsPerMinute),
-      pageLimit_(limits.pagesPerMinute, limits.pagesPerMinute) {}
+      pageLimit_(limits.pagesPerMinute, limits.pagesPerMinute),
+      deadlines_(std::chrono::seconds(std::max(limits.requestSeconds, 1))) {}
 
 HttpServer::~HttpServer() {
     stop();
@@ -201,7 +217,8 @@ bool HttpServer::start(const std::string& address, std::uint16_t port) {
         MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG, port, nullptr, nullptr,
         &handle, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&bind),
         MHD_OPTION_URI_LOG_CALLBACK, &keepUri, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &forgetUri,
-        nullptr, MHD_OPTION_THREAD_POOL_SIZE, threads,
+        this, MHD_OPTION_NOTIFY_CONNECTION, &noteConnection, this, MHD_OPTION_THREAD_POOL_SIZE,
+        threads,
         // An upload's request line is at most some 20 KB: room for it and the headers.
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<std::size_t>(64 * 1024),
         MHD_OPTION_CONNECTION_LIMIT,
@@ -209,12 +226,14 @@ bool HttpServer::start(const std::string& address, std::uint16_t port) {
         MHD_OPTION_PER_IP_CONNECTION_LIMIT,
         static_cast<unsigned>(std::max(limits_.connectionsPerAddress, 1)),
         MHD_OPTION_CONNECTION_TIMEOUT, 15u, MHD_OPTION_END);
+    if (daemon_ != nullptr) deadlines_.start();
     return daemon_ != nullptr;
 }
 
 void HttpServer::stop() {
     if (daemon_ != nullptr) MHD_stop_daemon(daemon_);
     daemon_ = nullptr;
+    deadlines_.stop();
 }
 
 std::uint16_t HttpServer::port() const {

@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "scoreserver/connection_deadlines.h"
 #include "scoreserver/publish_tokens.h"
 #include "scoreserver/rate_limiter.h"
 #include "scoreserver/score_store.h"
@@ -32,14 +33,17 @@ namespace scoreserver {
 
 // Requests a minute per client address, each with a burst as large: the upload address
 // (GET and POST together), and every other page. Then the threads that answer requests (a
-// request waiting for the database holds only its own), and the open connections allowed in
-// all and from one address.
+// request waiting for the database holds only its own), the open connections allowed in
+// all and from one address, and the time for each request.
 struct ServerLimits {
     int uploadsPerMinute = 30;
     int pagesPerMinute = 600;
     int threads = 2;
     int connections = 256;
     int connectionsPerAddress = 8;
+    // The time a request may take, from the connection's start or its last answer to the
+    // end of its own answer; a client still sending or reading after it is cut off.
+    int requestSeconds = 30;
 };
 
 class HttpServer {
@@ -59,6 +63,9 @@ public:
     void stop();
     // The port listened on, once started.
     std::uint16_t port() const;
+    // The connections cut because a request took longer than allowed, since the start.
+    long connectionsCut() const { return deadlines_.cut(); }
+    ConnectionDeadlines& deadlines() { return deadlines_; }
 
     struct Request {
         std::string method;  // GET, HEAD or POST
@@ -100,6 +107,7 @@ private:
     PublishTokens tokens_;
     RateLimiter uploadLimit_;
     RateLimiter pageLimit_;
+    ConnectionDeadlines deadlines_;
     MHD_Daemon* daemon_ = nullptr;
 };
 

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
         limits.threads = config.threads;
         limits.connections = config.connections;
         limits.connectionsPerAddress = config.connectionsPerAddress;
+        limits.requestSeconds = config.requestSeconds;
         scoreserver::HttpServer server(
             *store, [] { return static_cast<std::int64_t>(std::time(nullptr)); }, limits);
         if (!server.start(listen.substr(0, colon), port)) {

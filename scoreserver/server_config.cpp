@@ -69,6 +69,7 @@ bool readConfigText(const std::string& text, const std::string& name, ServerConf
         {"threads", {&ServerConfig::threads, 1, 1024}},
         {"connections", {&ServerConfig::connections, 1, 1000000}},
         {"connections_per_address", {&ServerConfig::connectionsPerAddress, 1, 1000000}},
+        {"request_seconds", {&ServerConfig::requestSeconds, 1, 3600}},
     };
     std::set<std::string, std::less<>> seen;
     std::istringstream lines(text);

@@ -3,7 +3,7 @@
 //   scoreserver [--config FILE] [--listen ADDRESS:PORT] [--database FILE-or-URL]
 // The file: one `key = value` a line; lines whose first non-blank character is '#' and blank
 // lines are skipped. Keys: listen, database, uploads_per_minute, pages_per_minute, threads,
-// connections, connections_per_address; each at most once.
+// connections, connections_per_address, request_seconds; each at most once.
 #pragma once
 
 #include <string>
@@ -22,6 +22,7 @@ struct ServerConfig {
     int threads = defaultThreads();  // the HTTP side's thread pool
     int connections = 256;
     int connectionsPerAddress = 8;
+    int requestSeconds = 30;  // the time each request may take, sending and reading included
 };
 
 // Reads `text`, the contents of the file `name`, over `config`. False on an unknown key, a key

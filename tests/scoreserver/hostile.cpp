@@ -370,4 +370,61 @@ TEST_P(HostileTest, SlowClientsHoldingConnectionsDoNotHoldUpOthers) {
     for (int a = 0; a < kAddresses; ++a) expectStillServing("127.0.0." + std::to_string(10 + a));
 }
 
+// One answer read from a connection that stays open: its status, 0 when it broke off.
+int readKeptAnswer(int fd) {
+    std::string raw;
+    char c = 0;
+    while (raw.find("\r\n\r\n") == std::string::npos && recv(fd, &c, 1, 0) == 1) raw += c;
+    const std::size_t length = raw.find("Content-Length: ");
+    if (raw.rfind("HTTP/1.1 ", 0) != 0 || length == std::string::npos) return 0;
+    std::size_t left = std::stoul(raw.substr(length + 16));
+    char buffer[4096];
+    for (ssize_t n; left > 0 && (n = recv(fd, buffer, std::min(left, sizeof buffer), 0)) > 0;)
+        left -= static_cast<std::size_t>(n);
+    return left == 0 ? std::stoi(raw.substr(9, 3)) : 0;
+}
+
+// A byte now and then keeps a connection moving past libmicrohttpd's idle timeout: each
+// request has a time of its own, after which the connection is cut unanswered, while a
+// client that asks one request after another on one connection has the time anew for each.
+TEST_P(HostileTest, ARequestTricklingPastItsTimeIsCutOff) {
+    HttpServer strict{store, [this] { return clock; },
+                      ServerLimits{1000000, 1000000, 2, 256, 8, /*requestSeconds=*/1}};
+    ASSERT_TRUE(strict.start("127.0.0.1", 0));
+    const std::string whole = servertest::requestText("GET", "/api/games");
+    const int slow = servertest::connectFrom(strict.port(), "127.0.0.2", 5);
+    const int steady = servertest::connectFrom(strict.port(), "127.0.0.3", 5);
+    ASSERT_GE(slow, 0);
+    ASSERT_GE(steady, 0);
+    // For 2.4 s: the slow client sends a byte every 100 ms, never the whole request; the
+    // steady one asks for a page every 300 ms on its kept connection.
+    std::size_t sent = 0;
+    bool slowCut = false;
+    int steadyAnswers = 0;
+    const std::string keepAlive = servertest::requestText("GET", "/");
+    for (int tick = 0; tick < 24; ++tick) {
+        if (!slowCut && sent + 1 < whole.size()) {
+            slowCut = ::send(slow, &whole[sent], 1, MSG_NOSIGNAL) != 1;
+            if (!slowCut) ++sent;
+        }
+        if (tick % 3 == 0) {
+            std::string ask = keepAlive;
+            const std::size_t close = ask.find("Connection: close\r\n");
+            if (close != std::string::npos) ask.erase(close, 19);
+            if (::send(steady, ask.data(), ask.size(), MSG_NOSIGNAL) ==
+                static_cast<ssize_t>(ask.size()))
+                steadyAnswers += readKeptAnswer(steady) == 200;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    // The slow connection was ended by the server without an answer.
+    const Reply late = servertest::readReply(slow);
+    EXPECT_EQ(late.status, 0);
+    EXPECT_LT(sent, whole.size() - 1);
+    EXPECT_EQ(strict.connectionsCut(), 1);
+    EXPECT_EQ(steadyAnswers, 8);
+    close(steady);
+    EXPECT_EQ(servertest::request(strict.port(), "GET", "/", "", "127.0.0.2").status, 200);
+}
+
 }  // namespace

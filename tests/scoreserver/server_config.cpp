@@ -26,7 +26,8 @@ TEST(ServerConfigTest, TheFileSetsEveryKeyAndTheOptionsOverrideIt) {
                                        "pages_per_minute = 900000\n"
                                        "threads = 6\n"
                                        "connections = 1000\n"
-                                       "connections_per_address = 64\n");
+                                       "connections_per_address = 64\n"
+                                       "request_seconds = 5\n");
     ServerConfig config;
     std::string error;
     ASSERT_TRUE(configure({"--config", file}, config, error)) << error;
@@ -37,6 +38,7 @@ TEST(ServerConfigTest, TheFileSetsEveryKeyAndTheOptionsOverrideIt) {
     EXPECT_EQ(config.threads, 6);
     EXPECT_EQ(config.connections, 1000);
     EXPECT_EQ(config.connectionsPerAddress, 64);
+    EXPECT_EQ(config.requestSeconds, 5);
 
     // Options win over the file, wherever they stand; what they do not name stays the file's.
     ServerConfig overridden;
@@ -119,13 +121,14 @@ TEST(ServerConfigTest, ThePackagedFileIsReadAndShowsTheProgramsDefaults) {
         }
         active += line + "\n";
     }
-    EXPECT_EQ(shown, 5);
+    EXPECT_EQ(shown, 6);
     ServerConfig every;
     ASSERT_TRUE(readConfigText(active, name, every, error)) << error;
     EXPECT_EQ(every.uploadsPerMinute, defaults.uploadsPerMinute);
     EXPECT_EQ(every.pagesPerMinute, defaults.pagesPerMinute);
     EXPECT_EQ(every.connections, defaults.connections);
     EXPECT_EQ(every.connectionsPerAddress, defaults.connectionsPerAddress);
+    EXPECT_EQ(every.requestSeconds, defaults.requestSeconds);
     EXPECT_EQ(every.uploadsPerMinute, 30);
     EXPECT_EQ(every.pagesPerMinute, 600);
     EXPECT_EQ(every.connections, 256);
