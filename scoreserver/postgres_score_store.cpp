@@ -30,7 +30,9 @@ constexpr PreparedText kAdd{
 // how many rows score more (s), from the counts of each score; then the ids of the page's
 // rows through the (game, score DESC, id) index, stepping over the skipped rows in the index
 // alone: from the run's start when the page starts in its first half, else the run's last
-// rows from its end and then the rows after it. The first column is the rows above the page.
+// rows from its end and then the rows after it; each row is then read by its id (OFFSET 0
+// keeps the planner from joining the whole table instead). The first column is the rows
+// above the page.
 constexpr PreparedText kPage{
     "page",
     "WITH c AS (SELECT score, rows, (sum(rows) OVER (ORDER BY score DESC))::bigint - rows AS above"
@@ -47,7 +49,8 @@ constexpr PreparedText kPage{
     "   AND score < s.score ORDER BY score DESC, id LIMIT $3::bigint - s.tail) i"
     "   WHERE s.within > s.rows / 2)"
     " SELECT s.above, t.name, t.score, t.submitted, t.verified"
-    " FROM s, k JOIN scores t ON t.id = k.id ORDER BY t.score DESC, t.id"};
+    " FROM s, k, LATERAL (SELECT name, score, submitted, verified FROM scores WHERE id = k.id"
+    "  OFFSET 0) t ORDER BY t.score DESC, k.id"};
 constexpr PreparedText kCount{"count", "SELECT rows FROM game_counts WHERE game = $1"};
 constexpr PreparedText kRank{
     "rank",
