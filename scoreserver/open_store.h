@@ -9,7 +9,9 @@
 namespace scoreserver {
 
 // A postgresql:// or postgres:// address opens that PostgreSQL database; anything else is the
-// path of an SQLite file. Throws StoreError when the store cannot be opened.
-std::unique_ptr<ScoreStore> openStore(const std::string& database);
+// path of an SQLite file. `threads` is how many threads use the store at once: a PostgreSQL
+// store keeps a connection for each (at least its default number). Throws StoreError when the
+// store cannot be opened.
+std::unique_ptr<ScoreStore> openStore(const std::string& database, int threads = 0);
 
 }  // namespace scoreserver

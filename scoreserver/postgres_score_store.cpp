@@ -26,19 +26,51 @@ constexpr PreparedText kAdd{
     " contact AS (INSERT INTO contacts(score_id, address, email)"
     " SELECT id, $8, $9 FROM added WHERE $10)"
     " SELECT count(*) FROM added"};
+// A page in one statement, so one snapshot. First the score whose rows hold position $2 and
+// how many rows score more (s), from the counts of each score; then the ids of the page's
+// rows through the (game, score DESC, id) index, stepping over the skipped rows in the index
+// alone: from the run's start when the page starts in its first half, else the run's last
+// rows from its end and then the rows after it; each row is then read by its id (OFFSET 0
+// keeps the planner from joining the whole table instead). The first column is the rows
+// above the page.
 constexpr PreparedText kPage{
     "page",
-    "SELECT rank() OVER (ORDER BY score DESC), name, score, submitted, verified"
-    " FROM scores WHERE game = $1 ORDER BY score DESC, id LIMIT $2 OFFSET $3"};
-constexpr PreparedText kCount{"count", "SELECT count(*) FROM scores WHERE game = $1"};
-constexpr PreparedText kRank{"rank", "SELECT count(*) FROM scores WHERE game = $1 AND score > $2"};
+    "WITH c AS (SELECT score, rows, (sum(rows) OVER (ORDER BY score DESC))::bigint - rows AS above"
+    "  FROM score_counts WHERE game = $1),"
+    " s AS (SELECT score, rows, above, $2::bigint - above AS within,"
+    "  least(rows - ($2::bigint - above), $3::bigint) AS tail"
+    "  FROM c WHERE above + rows > $2::bigint ORDER BY score DESC LIMIT 1),"
+    " k AS (SELECT i.id FROM s, LATERAL (SELECT id FROM scores WHERE game = $1 AND score <= s.score"
+    "   ORDER BY score DESC, id LIMIT $3::bigint OFFSET s.within) i WHERE s.within <= s.rows / 2"
+    "  UNION ALL SELECT i.id FROM s, LATERAL (SELECT id FROM scores WHERE game = $1"
+    "   AND score = s.score ORDER BY id DESC LIMIT s.tail OFFSET s.rows - s.within - s.tail) i"
+    "   WHERE s.within > s.rows / 2"
+    "  UNION ALL SELECT i.id FROM s, LATERAL (SELECT id FROM scores WHERE game = $1"
+    "   AND score < s.score ORDER BY score DESC, id LIMIT $3::bigint - s.tail) i"
+    "   WHERE s.within > s.rows / 2)"
+    " SELECT s.above, t.name, t.score, t.submitted, t.verified"
+    " FROM s, k, LATERAL (SELECT name, score, submitted, verified FROM scores WHERE id = k.id"
+    "  OFFSET 0) t ORDER BY t.score DESC, k.id"};
+constexpr PreparedText kCount{"count", "SELECT rows FROM game_counts WHERE game = $1"};
+constexpr PreparedText kRank{
+    "rank",
+    "SELECT coalesce(sum(rows), 0)::bigint FROM score_counts WHERE game = $1 AND score > $2"};
 // Byte order, as SQLite sorts, whatever the database's collation.
-constexpr PreparedText kGames{"games", "SELECT DISTINCT game COLLATE \"C\" FROM scores ORDER BY 1"};
+constexpr PreparedText kGames{"games", "SELECT game FROM game_counts ORDER BY game COLLATE \"C\""};
 constexpr PreparedText kContacts{"contacts", "SELECT count(*) FROM contacts"};
-constexpr PreparedText kStatements[] = {kAdd, kPage, kCount, kRank, kGames, kContacts};
+constexpr PreparedText kVersion{"version",
+                                "SELECT coalesce(sum(changes), 0)::bigint FROM table_changes"};
+constexpr PreparedText kStatements[] = {kAdd, kPage, kCount, kRank, kGames, kContacts, kVersion};
 
 // The tables, made once by whichever server gets the lock first. upload_key makes a repeated
 // upload one row: a verified score's moves, or an unverified score's name and value.
+// Triggers keep, in the same transactions, each game's number of rows (game_counts) and how
+// many rows have each score (score_counts): a table's size is one look-up, and a rank or a
+// page's start is found by summing the few scores above it. Every change to a table also adds
+// one to a row of table_changes, whose sum is the store's version: the row is picked by the
+// session (64 of them), so that writers in different sessions do not wait for each other's
+// commits on one row. A database made before them is counted when they are added, its tables
+// locked against writes until then.
 constexpr const char* kSchema =
     "BEGIN;"
     " SET LOCAL client_min_messages = warning;"  // no notice for each table already there
@@ -51,6 +83,50 @@ constexpr const char* kSchema =
     " CREATE TABLE IF NOT EXISTS contacts("
     "  score_id bigint PRIMARY KEY REFERENCES scores(id) ON DELETE CASCADE,"
     "  address text NOT NULL, email text NOT NULL);"
+    " DO $do$ BEGIN IF to_regclass('score_counts') IS NULL THEN"
+    "  LOCK TABLE scores, contacts IN SHARE ROW EXCLUSIVE MODE;"
+    "  CREATE TABLE game_counts(game text PRIMARY KEY, rows bigint NOT NULL);"
+    "  CREATE TABLE score_counts(game text NOT NULL, score integer NOT NULL,"
+    "   rows bigint NOT NULL, PRIMARY KEY(game, score));"
+    "  CREATE TABLE table_changes(slot integer PRIMARY KEY, changes bigint NOT NULL);"
+    "  INSERT INTO table_changes SELECT slot, 0 FROM generate_series(0, 63) slot;"
+    "  INSERT INTO game_counts SELECT game, count(*) FROM scores GROUP BY game;"
+    "  INSERT INTO score_counts SELECT game, score, count(*) FROM scores GROUP BY game, score;"
+    "  CREATE FUNCTION tables_changed() RETURNS trigger LANGUAGE plpgsql AS $f$ BEGIN"
+    "   UPDATE table_changes SET changes = changes + 1 WHERE slot = pg_backend_pid() % 64;"
+    "   RETURN NULL; END $f$;"
+    "  CREATE FUNCTION scores_counted() RETURNS trigger LANGUAGE plpgsql AS $f$"
+    "  DECLARE moved boolean := TG_OP <> 'UPDATE'; BEGIN"
+    "   IF TG_OP = 'UPDATE' THEN"
+    "    moved := OLD.game IS DISTINCT FROM NEW.game OR OLD.score IS DISTINCT FROM NEW.score;"
+    "   END IF;"
+    "   IF moved AND TG_OP <> 'INSERT' THEN"
+    "    UPDATE game_counts SET rows = rows - 1 WHERE game = OLD.game;"
+    "    DELETE FROM game_counts WHERE game = OLD.game AND rows <= 0;"
+    "    UPDATE score_counts SET rows = rows - 1 WHERE game = OLD.game AND score = OLD.score;"
+    "    DELETE FROM score_counts WHERE game = OLD.game AND score = OLD.score AND rows <= 0;"
+    "   END IF;"
+    "   IF moved AND TG_OP <> 'DELETE' THEN"
+    "    INSERT INTO game_counts AS g VALUES(NEW.game, 1)"
+    "     ON CONFLICT (game) DO UPDATE SET rows = g.rows + 1;"
+    "    INSERT INTO score_counts AS g VALUES(NEW.game, NEW.score, 1)"
+    "     ON CONFLICT (game, score) DO UPDATE SET rows = g.rows + 1;"
+    "   END IF;"
+    "   UPDATE table_changes SET changes = changes + 1 WHERE slot = pg_backend_pid() % 64;"
+    "   RETURN NULL; END $f$;"
+    "  CREATE FUNCTION scores_emptied() RETURNS trigger LANGUAGE plpgsql AS $f$ BEGIN"
+    "   DELETE FROM game_counts; DELETE FROM score_counts;"
+    "   UPDATE table_changes SET changes = changes + 1 WHERE slot = pg_backend_pid() % 64;"
+    "   RETURN NULL; END $f$;"
+    "  CREATE TRIGGER scores_counted AFTER INSERT OR UPDATE OR DELETE ON scores"
+    "   FOR EACH ROW EXECUTE FUNCTION scores_counted();"
+    "  CREATE TRIGGER scores_emptied AFTER TRUNCATE ON scores"
+    "   FOR EACH STATEMENT EXECUTE FUNCTION scores_emptied();"
+    "  CREATE TRIGGER contacts_changed AFTER INSERT OR UPDATE OR DELETE ON contacts"
+    "   FOR EACH ROW EXECUTE FUNCTION tables_changed();"
+    "  CREATE TRIGGER contacts_emptied AFTER TRUNCATE ON contacts"
+    "   FOR EACH STATEMENT EXECUTE FUNCTION tables_changed();"
+    " END IF; END $do$;"
     "COMMIT";
 
 // libpq's messages end in a newline.
@@ -272,23 +348,34 @@ std::vector<TableRow> PostgresScoreStore::page(std::string_view game, std::int64
                                                int limit) {
     if (offset < 0 || limit <= 0) return {};
     Params params;
-    params.text(game).integer(limit).integer(offset);
-    return pool_->run([&](Pool::Connection& c) {
+    params.text(game).integer(offset).integer(limit);
+    std::vector<TableRow> rows = pool_->run([&](Pool::Connection& c) {
         const auto result = Pool::query(c, kPage, params);
-        std::vector<TableRow> rows;
+        std::vector<TableRow> read;
         for (int r = 0; r < result->rows(); ++r)
-            rows.push_back({result->integer(r, 0), result->text(r, 1),
+            read.push_back({result->integer(r, 0), result->text(r, 1),
                             static_cast<std::int32_t>(result->integer(r, 2)), result->integer(r, 3),
                             result->boolean(r, 4)});
-        return rows;
+        return read;
     });
+    // A row's rank is 1 + the rows scoring more: for the first, the rows above its score; for
+    // a later one its position when its score differs from the row before, else that row's
+    // rank (rank() over the whole table).
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].rank = i == 0 ? rows[i].rank + 1
+                       : rows[i].score != rows[i - 1].score
+                           ? offset + static_cast<std::int64_t>(i) + 1
+                           : rows[i - 1].rank;
+    return rows;
 }
 
 std::int64_t PostgresScoreStore::count(std::string_view game) {
     Params params;
     params.text(game);
-    return pool_->run(
-        [&](Pool::Connection& c) { return Pool::query(c, kCount, params)->integer(0, 0); });
+    return pool_->run([&](Pool::Connection& c) {
+        const auto result = Pool::query(c, kCount, params);
+        return result->rows() > 0 ? result->integer(0, 0) : 0;
+    });
 }
 
 std::int64_t PostgresScoreStore::rankOf(std::string_view game, std::int32_t score) {
@@ -309,6 +396,19 @@ std::vector<std::string> PostgresScoreStore::games() {
 
 std::int64_t PostgresScoreStore::contactCount() {
     return pool_->run([](Pool::Connection& c) { return Pool::query(c, kContacts)->integer(0, 0); });
+}
+
+std::optional<std::uint64_t> PostgresScoreStore::version() {
+    // A store that cannot read its version cannot tell: pages are then made anew, and their
+    // own statements report the failure.
+    try {
+        return pool_->run([](Pool::Connection& c) {
+            return std::optional<std::uint64_t>(
+                static_cast<std::uint64_t>(Pool::query(c, kVersion)->integer(0, 0)));
+        });
+    } catch (const StoreError&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace scoreserver

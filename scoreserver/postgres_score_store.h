@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
     std::int64_t rankOf(std::string_view game, std::int32_t score) override;
     std::vector<std::string> games() override;
     std::int64_t contactCount() override;
+    // The sum of the change counts the tables' triggers keep: any commit to them, from this
+    // store or another, changes it. Nothing while the database cannot be reached.
+    std::optional<std::uint64_t> version() override;
 
 private:
     struct Pool;  // the connections, behind libpq's types

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     try {
-        const auto store = scoreserver::openStore(database);
+        const auto store = scoreserver::openStore(database, config.threads);
         scoreserver::ServerLimits limits;
         limits.uploadsPerMinute = config.uploadsPerMinute;
         limits.pagesPerMinute = config.pagesPerMinute;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -229,6 +230,74 @@ TEST(PostgresScoreStoreTest, ReconnectsAfterItsSessionsEndAndRefusesWhatItCannot
     EXPECT_THROW(PostgresScoreStore{servertest::postgresDatabase(servertest::postgresServer(),
                                                                  "no_such_database")},
                  StoreError);
+}
+
+// A database made before the tables kept their counts, opened by two servers at once: both
+// open it, its rows are counted once, and the counts and the version follow every change
+// from then on, from the other store or from a session by hand.
+TEST(PostgresScoreStoreTest, AnOlderDatabaseIsCountedOnceAndItsVersionFollowsOtherSessions) {
+    const servertest::ScratchStore scratch(StoreKind::PostgreSQL);
+    servertest::postgresRun(
+        scratch.address(),
+        "CREATE TABLE scores(id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,"
+        " game text NOT NULL, name text NOT NULL, score integer NOT NULL,"
+        " verified boolean NOT NULL, moves text, submitted bigint NOT NULL,"
+        " upload_key text NOT NULL, UNIQUE(game, upload_key));"
+        "CREATE INDEX scores_by_rank ON scores(game, score DESC, id);"
+        "CREATE TABLE contacts(score_id bigint PRIMARY KEY REFERENCES scores(id)"
+        " ON DELETE CASCADE, address text NOT NULL, email text NOT NULL);"
+        "INSERT INTO scores(game, name, score, verified, submitted, upload_key) VALUES"
+        " ('Tintaro', 'A', 300, false, 1, 'a'), ('Tintaro', 'B', 900, false, 2, 'b'),"
+        " ('Tintaro', 'C', 300, false, 3, 'c'), ('Orbis', 'D', 50, false, 4, 'd')");
+    std::unique_ptr<ScoreStore> stores[2];
+    {
+        std::thread other([&] { stores[1] = scratch.open(); });
+        stores[0] = scratch.open();
+        other.join();
+    }
+    ASSERT_TRUE(stores[1]);
+    ScoreStore& store = *stores[0];
+    EXPECT_EQ(store.count("Tintaro"), 3);
+    EXPECT_EQ(store.count("Orbis"), 1);
+    EXPECT_EQ(store.games(), (std::vector<std::string>{"Orbis", "Tintaro"}));
+    EXPECT_EQ(store.rankOf("Tintaro", 300), 2);
+    const std::vector<TableRow> tail = store.page("Tintaro", 2, 5);
+    ASSERT_EQ(tail.size(), 1u);
+    EXPECT_EQ(tail[0].name, "C");
+    EXPECT_EQ(tail[0].rank, 2);
+
+    const std::optional<std::uint64_t> before = store.version();
+    ASSERT_TRUE(before.has_value());
+    EXPECT_EQ(store.version(), before);  // unchanged while nothing is written
+    NewScore s;
+    s.game = "Tintaro";
+    s.name = "E";
+    s.score = 600;
+    ASSERT_EQ(stores[1]->add(s), AddOutcome::Added);
+    const std::optional<std::uint64_t> added = store.version();
+    ASSERT_TRUE(added.has_value());
+    EXPECT_NE(added, before);
+    EXPECT_EQ(store.count("Tintaro"), 4);
+    EXPECT_EQ(store.rankOf("Tintaro", 300), 3);
+
+    // Rows taken out by hand, one moved to another score, and one renamed.
+    servertest::postgresRun(scratch.address(),
+                            "DELETE FROM scores WHERE game = 'Orbis' OR name = 'B';"
+                            "UPDATE scores SET score = 1000 WHERE name = 'C'");
+    const std::optional<std::uint64_t> changed = store.version();
+    ASSERT_TRUE(changed.has_value());
+    EXPECT_NE(changed, added);
+    servertest::postgresRun(scratch.address(), "UPDATE scores SET name = 'Al' WHERE name = 'A'");
+    EXPECT_NE(store.version(), changed);
+    EXPECT_EQ(store.count("Tintaro"), 3);
+    EXPECT_EQ(store.count("Orbis"), 0);
+    EXPECT_EQ(store.games(), std::vector<std::string>{"Tintaro"});
+    const std::vector<TableRow> rows = store.page("Tintaro", 0, 10);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].name, "C");
+    EXPECT_EQ(rows[2].name, "Al");
+    EXPECT_EQ(store.page("Tintaro", 2, 1).at(0).rank, 3);
+    EXPECT_EQ(store.rankOf("Tintaro", 600), 2);
 }
 
 }  // namespace
