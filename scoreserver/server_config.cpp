@@ -50,10 +50,14 @@ std::string checkListen(const std::string& text) {
 
 }  // namespace
 
-int defaultThreads() {
+int defaultThreads(const std::string& database) {
     // One a core: more threads make larger groups of commits, but with the threads beside one
-    // another on the cores the slowest pages take longer. A slow disk wants more.
-    return std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
+    // another on the cores the slowest pages take longer. A slow disk wants more, and so does
+    // a database over a connection, where a thread mostly waits for the answer.
+    const int cores = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
+    const bool remote =
+        database.rfind("postgresql://", 0) == 0 || database.rfind("postgres://", 0) == 0;
+    return remote ? 2 * cores : cores;
 }
 
 bool readConfigText(const std::string& text, const std::string& name, ServerConfig& config,
@@ -156,6 +160,7 @@ bool configure(const std::vector<std::string>& arguments, ServerConfig& config,
         error = "no database: give --database or database in the configuration file";
         return false;
     }
+    if (config.threads == 0) config.threads = defaultThreads(config.database);
     return true;
 }
 

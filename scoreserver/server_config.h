@@ -11,15 +11,17 @@
 
 namespace scoreserver {
 
-// The number of cores, at least 2.
-int defaultThreads();
+// The threads for a database when the configuration names none: one a core, at least 2,
+// for an SQLite file; twice that for a postgresql:// address, whose threads each wait for
+// the database's answers over a connection.
+int defaultThreads(const std::string& database);
 
 struct ServerConfig {
     std::string listen = "127.0.0.1:8080";  // an IPv4 address and a port
     std::string database;                   // a SQLite file, or a database's URL
     int uploadsPerMinute = 30;              // per client address, the burst as large
     int pagesPerMinute = 600;
-    int threads = defaultThreads();  // the HTTP side's thread pool
+    int threads = 0;  // the HTTP side's thread pool; 0 until configure() picks the default
     int connections = 256;
     int connectionsPerAddress = 8;
     int requestSeconds = 30;  // the time each request may take, sending and reading included

@@ -55,7 +55,11 @@ TEST(ServerConfigTest, TheFileSetsEveryKeyAndTheOptionsOverrideIt) {
     EXPECT_EQ(plain.listen, "127.0.0.1:8080");
     EXPECT_EQ(plain.uploadsPerMinute, 30);
     EXPECT_EQ(plain.pagesPerMinute, 600);
+    EXPECT_EQ(plain.threads, defaultThreads("s.db"));
     EXPECT_GE(plain.threads, 2);
+    ServerConfig remote;
+    ASSERT_TRUE(configure({"--database", "postgresql://scores@/scores"}, remote, error)) << error;
+    EXPECT_EQ(remote.threads, 2 * plain.threads);
     EXPECT_EQ(plain.connections, 256);
     EXPECT_EQ(plain.connectionsPerAddress, 8);
     ServerConfig none;
