@@ -57,7 +57,7 @@ int defaultThreads(const std::string& database) {
     const int cores = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
     const bool remote =
         database.rfind("postgresql://", 0) == 0 || database.rfind("postgres://", 0) == 0;
-    return remote ? 2 * cores : cores;
+    return remote ? 4 * cores : cores;
 }
 
 bool readConfigText(const std::string& text, const std::string& name, ServerConfig& config,

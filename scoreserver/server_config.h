@@ -12,7 +12,7 @@
 namespace scoreserver {
 
 // The threads for a database when the configuration names none: one a core, at least 2,
-// for an SQLite file; twice that for a postgresql:// address, whose threads each wait for
+// for an SQLite file; four times that for a postgresql:// address, whose threads each wait for
 // the database's answers over a connection.
 int defaultThreads(const std::string& database);
 

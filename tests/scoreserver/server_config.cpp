@@ -59,7 +59,7 @@ TEST(ServerConfigTest, TheFileSetsEveryKeyAndTheOptionsOverrideIt) {
     EXPECT_GE(plain.threads, 2);
     ServerConfig remote;
     ASSERT_TRUE(configure({"--database", "postgresql://scores@/scores"}, remote, error)) << error;
-    EXPECT_EQ(remote.threads, 2 * plain.threads);
+    EXPECT_EQ(remote.threads, 4 * plain.threads);
     EXPECT_EQ(plain.connections, 256);
     EXPECT_EQ(plain.connectionsPerAddress, 8);
     ServerConfig none;
