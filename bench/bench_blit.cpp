@@ -14,8 +14,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/ddraw.h"
-#include "platform/ddraw_internal.h"
+#include "platform/display/ddraw.h"
+#include "platform/display/ddraw_internal.h"
 
 namespace {
 

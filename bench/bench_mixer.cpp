@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/audio_device.h"
-#include "platform/dsound.h"
-#include "platform/threads_internal.h"
+#include "platform/audio/audio_device.h"
+#include "platform/audio/dsound.h"
+#include "platform/win32/threads_internal.h"
 #include "sound/qv_sound.h"
 
 namespace {

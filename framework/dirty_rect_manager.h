@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/ptr_array.h"
-#include "platform/ddraw.h"
+#include "platform/display/ddraw.h"
 
 enum DirtyRectFlags : int {
     DIRTY_ONESHOT = 0x0001,

@@ -9,7 +9,7 @@
 #include "framework/button.h"
 #include "framework/button_list.h"
 #include "framework/nav_input.h"
-#include "platform/ddraw.h"
+#include "platform/display/ddraw.h"
 
 class FocusRing {
 public:

@@ -1,7 +1,7 @@
 // A named bitmap with a position: what screens, dialogs and the cursor load and draw.
 #pragma once
 
-#include "platform/ddraw.h"
+#include "platform/display/ddraw.h"
 
 class Image {
 public:

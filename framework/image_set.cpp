@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/image.h"
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 int loadImageSetInto(PtrArray* images, const char* iniFile) {
     if (!images || !iniFile) return 0;

@@ -7,7 +7,7 @@
 
 #include "framework/image.h"
 #include "framework/ptr_array.h"
-#include "platform/ddraw.h"
+#include "platform/display/ddraw.h"
 
 class MouseCursor {
 public:

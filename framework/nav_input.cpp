@@ -1,7 +1,7 @@
 #include "framework/nav_input.h"
 
-#include "platform/input.h"
-#include "platform/win32.h"
+#include "platform/input/input.h"
+#include "platform/win32/win32.h"
 #include "shell/keyboard_queue.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "framework/focus_ring.h"
 #include "framework/image.h"
 #include "framework/ptr_array.h"
-#include "platform/ddraw.h"
-#include "platform/win32.h"
+#include "platform/display/ddraw.h"
+#include "platform/win32/win32.h"
 
 class Screen {
 public:

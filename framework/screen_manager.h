@@ -4,8 +4,8 @@
 
 #include "framework/ptr_array.h"
 #include "framework/screen.h"
-#include "platform/ddraw.h"
-#include "platform/win32.h"
+#include "platform/display/ddraw.h"
+#include "platform/win32/win32.h"
 
 class ScreenManager {
 public:

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "framework/ptr_array.h"
-#include "platform/ddraw.h"
+#include "platform/display/ddraw.h"
 
 class Sprite {
 public:

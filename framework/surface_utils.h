@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/ptr_array.h"
-#include "platform/ddraw.h"
+#include "platform/display/ddraw.h"
 
 void getSurfaceSize(IDirectDrawSurface* surface, int* width, int* height);
 // Packs an 8-bit-per-channel colour into the surface's pixel format, cut to 16 bits.

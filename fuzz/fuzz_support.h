@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/ddraw.h"
-#include "platform/win32.h"
+#include "platform/display/ddraw.h"
+#include "platform/win32/win32.h"
 #include "qv/qv.h"
 
 namespace fuzzing {

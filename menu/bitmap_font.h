@@ -2,7 +2,7 @@
 // on pure blue, each glyph a run of non-blue columns, drawn with the blue colour key.
 #pragma once
 
-#include "platform/ddraw.h"
+#include "platform/display/ddraw.h"
 
 class BitmapFont {
 public:

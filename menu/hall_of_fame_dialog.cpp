@@ -7,7 +7,7 @@
 
 #include "framework/dirty_rect_manager.h"
 #include "menu/publisher_site.h"
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 #include "profile/save_report.h"
 #include "profile/score_moves.h"
 

@@ -7,7 +7,7 @@
 #include "framework/nav_input.h"
 #include "framework/sprite.h"
 #include "menu/bitmap_font.h"
-#include "platform/ddraw.h"
+#include "platform/display/ddraw.h"
 
 class ScreenKeyboard {
 public:

@@ -8,7 +8,7 @@
 #include "framework/ptr_array.h"
 #include "framework/sprite.h"
 #include "menu/bitmap_font.h"
-#include "platform/ddraw.h"
+#include "platform/display/ddraw.h"
 
 class TextField {
 public:

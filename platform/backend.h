@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "win32.h"
+#include "platform/win32/win32.h"
 
 namespace platform {
 

@@ -2,11 +2,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/atomic_file.h"
 #include "platform/backend.h"
-#include "platform/path.h"
-#include "platform/user_data.h"
-#include "platform/window_placement.h"
+#include "platform/display/window_placement.h"
+#include "platform/storage/atomic_file.h"
+#include "platform/storage/path.h"
+#include "platform/storage/user_data.h"
 
 namespace platform {
 namespace {

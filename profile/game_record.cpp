@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "platform/atomic_file.h"
-#include "platform/path.h"
-#include "platform/regular_file.h"
+#include "platform/storage/atomic_file.h"
+#include "platform/storage/path.h"
+#include "platform/storage/regular_file.h"
 
 GameRecord::GameRecord()
     : state(0),

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 #include "profile/save_report.h"
 
 namespace {

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "platform/atomic_file.h"
-#include "platform/path.h"
-#include "platform/user_data.h"
-#include "platform/win32.h"
+#include "platform/storage/atomic_file.h"
+#include "platform/storage/path.h"
+#include "platform/storage/user_data.h"
+#include "platform/win32/win32.h"
 
 namespace {
 bool reported = false;

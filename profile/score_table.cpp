@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/atomic_file.h"
-#include "platform/path.h"
-#include "platform/regular_file.h"
-#include "platform/user_data.h"
+#include "platform/storage/atomic_file.h"
+#include "platform/storage/path.h"
+#include "platform/storage/regular_file.h"
+#include "platform/storage/user_data.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <deque>
 #include <mutex>
 
-#include "platform/display.h"
-#include "platform/input.h"
+#include "platform/display/display.h"
+#include "platform/input/input.h"
 #include "qv/builtin_font.h"
 
 namespace {

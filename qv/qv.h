@@ -2,8 +2,8 @@
 // are DirectDraw surfaces; "ok" results are non-zero on success.
 #pragma once
 
-#include "platform/ddraw.h"
-#include "platform/win32.h"
+#include "platform/display/ddraw.h"
+#include "platform/win32/win32.h"
 
 void QVSetInstance(HINSTANCE instance);
 void QVDebugEnable(int on);

@@ -11,7 +11,7 @@
 #include "framework/mouse_cursor.h"
 #include "framework/screen_manager.h"
 #include "framework/surface_utils.h"
-#include "platform/ddraw.h"
+#include "platform/display/ddraw.h"
 #include "qv/qv.h"
 #include "shell/keyboard_queue.h"
 #include "shell/main_window.h"

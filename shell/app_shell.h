@@ -3,7 +3,7 @@
 // shellProgram(); the shell's WinMain runs it.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 struct Program {
     // Window caption, and the text before " - " in setWindowTitle.

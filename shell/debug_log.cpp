@@ -6,7 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "platform/user_data.h"
+#include "platform/storage/user_data.h"
 
 namespace {
 

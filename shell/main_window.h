@@ -1,7 +1,7 @@
 // The program's one top-level window: its class, creation and window procedure.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 int registerMainWindowClass(HINSTANCE instance);
 int createMainWindow(HINSTANCE instance);

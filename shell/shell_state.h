@@ -1,8 +1,8 @@
 // Process-wide state of the application shell, read by the screens and the game.
 #pragma once
 
-#include "platform/ddraw.h"
-#include "platform/win32.h"
+#include "platform/display/ddraw.h"
+#include "platform/win32/win32.h"
 
 extern HWND mainWindow;
 extern HINSTANCE appInstance;

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "platform/mmsystem.h"
+#include "platform/win32/mmsystem.h"
 #include "qv/qv.h"
 #include "shell/debug_log.h"
 

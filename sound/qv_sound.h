@@ -4,8 +4,8 @@
 // to 0xFFFF (left). Every class and every piece of class-level data is exported by name.
 #pragma once
 
-#include "platform/dsound.h"
-#include "platform/win32.h"
+#include "platform/audio/dsound.h"
+#include "platform/win32/win32.h"
 #include "sound/wav_reader.h"
 
 // SNDSample::m_dwFlags

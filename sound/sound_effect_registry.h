@@ -3,7 +3,7 @@
 #pragma once
 
 #include "framework/ptr_array.h"
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 #include "sound/qv_sound.h"
 
 struct SoundEffect {

@@ -4,7 +4,7 @@
 // chunk search), defined in wav_reader.cpp.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 // One RIFF chunk header: four-character code and body size in bytes.
 struct _ChunkHeader {

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/atomic_file.h"
-#include "platform/path.h"
-#include "platform/regular_file.h"
+#include "platform/storage/atomic_file.h"
+#include "platform/storage/path.h"
+#include "platform/storage/regular_file.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "games/tintaro/wheel_solver.h"
-#include "platform/folder_lock.h"
-#include "platform/path.h"
-#include "platform/win32.h"
+#include "platform/storage/folder_lock.h"
+#include "platform/storage/path.h"
+#include "platform/win32/win32.h"
 #include "profile/save_report.h"
 #include "profile/score_moves.h"
 #include "shell/main_window.h"

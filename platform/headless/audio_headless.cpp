@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 
 namespace platform {
 namespace {

@@ -14,16 +14,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 #include "platform/backend.h"
-#include "platform/ddraw_internal.h"
-#include "platform/display.h"
+#include "platform/display/ddraw_internal.h"
+#include "platform/display/display.h"
 #include "platform/faults.h"
 #include "platform/headless/script.h"
-#include "platform/input.h"
-#include "platform/threads_internal.h"
-#include "platform/timer_internal.h"
+#include "platform/input/input.h"
 #include "platform/transcript.h"
+#include "platform/win32/threads_internal.h"
+#include "platform/win32/timer_internal.h"
 
 namespace platform {
 namespace {

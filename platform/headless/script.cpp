@@ -4,7 +4,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "platform/input.h"
+#include "platform/input/input.h"
 
 namespace platform::headless {
 namespace {

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 
 namespace platform {
 namespace {

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/ddraw_internal.h"
-#include "platform/display.h"
-#include "platform/sdl/gamepad_sdl.h"
+#include "platform/display/ddraw_internal.h"
+#include "platform/display/display.h"
+#include "platform/input/gamepad_sdl.h"
 #include "platform/sdl/pacing_sdl.h"
 
 namespace platform::sdl {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/backend.h"
-#include "platform/ddraw.h"
-#include "platform/window_placement.h"
+#include "platform/display/ddraw.h"
+#include "platform/display/window_placement.h"
 
 namespace platform::sdl {
 

@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "platform/ddraw_internal.h"
-#include "platform/display.h"
+#include "platform/display/ddraw_internal.h"
+#include "platform/display/display.h"
+#include "platform/display/window_placement.h"
 #include "platform/faults.h"
 #include "platform/sdl/backend_sdl.h"
 #include "platform/sdl/pacing_sdl.h"
-#include "platform/window_placement.h"
 
 namespace platform {
 

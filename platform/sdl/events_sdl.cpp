@@ -3,10 +3,10 @@
 // controllers; each becomes the window message the program expects.
 #include <SDL.h>
 
-#include "platform/input.h"
+#include "platform/input/gamepad_sdl.h"
+#include "platform/input/input.h"
+#include "platform/input/keyboard_sdl.h"
 #include "platform/sdl/backend_sdl.h"
-#include "platform/sdl/gamepad_sdl.h"
-#include "platform/sdl/keyboard_sdl.h"
 #include "platform/sdl/pacing_sdl.h"
 
 namespace platform::sdl {

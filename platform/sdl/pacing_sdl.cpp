@@ -6,7 +6,7 @@
 #include <atomic>
 
 #include "platform/sdl/backend_sdl.h"
-#include "platform/timer_internal.h"
+#include "platform/win32/timer_internal.h"
 
 namespace platform::sdl {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 #include "qv/qv.h"
 
 namespace {

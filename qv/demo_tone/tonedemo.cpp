@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
+#include "platform/audio/dsound.h"
 #include "platform/backend.h"
-#include "platform/dsound.h"
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "platform/backend.h"
-#include "platform/display.h"
+#include "platform/display/display.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ddraw.h"
-#include "platform/win32.h"
+#include "platform/display/ddraw.h"
+#include "platform/win32/win32.h"
 #include "qv/qv.h"
 #include "shell/shell_state.h"
 

@@ -13,7 +13,7 @@
 #include "framework/surface_utils.h"
 #include "framework_support.h"
 #include "platform/backend.h"
-#include "platform/input.h"
+#include "platform/input/input.h"
 #include "shell/main_window.h"
 #include "shell/timer_service.h"
 #include "support/temp_dir.h"

@@ -10,7 +10,7 @@
 #include "framework/sprite.h"
 #include "framework/surface_utils.h"
 #include "framework_support.h"
-#include "platform/input.h"
+#include "platform/input/input.h"
 #include "shell/timer_service.h"
 #include "support/temp_dir.h"
 

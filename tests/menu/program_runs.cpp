@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/faults.h"
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 #include "profile/profile_folder.h"
 #include "profile/save_report.h"
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/input.h"
+#include "platform/input/input.h"
 #include "qv/qv.h"
 #include "support/bmp_writer.h"
 #include "support/temp_dir.h"

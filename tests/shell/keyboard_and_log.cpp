@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/display.h"
-#include "platform/input.h"
+#include "platform/display/display.h"
+#include "platform/input/input.h"
 #include "shell/debug_log.h"
 #include "shell/keyboard_queue.h"
 #include "support/temp_dir.h"

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "platform/faults.h"
-#include "platform/timer_internal.h"
+#include "platform/win32/timer_internal.h"
 #include "shell/debug_log.h"
 #include "support/temp_dir.h"
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 #include "platform/faults.h"
-#include "platform/threads_internal.h"
-#include "platform/win32.h"
+#include "platform/win32/threads_internal.h"
+#include "platform/win32/win32.h"
 #include "sound/qv_sound.h"
 #include "support/temp_dir.h"
 
