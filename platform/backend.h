@@ -1,3 +1,7 @@
+// platform/: stand-ins for the Windows platform calls, on SDL2, one folder per concern and
+// one per backend; what both backends share (this interface, the injected faults, the
+// transcript and the programs' start) lies here at the top.
+//
 // What the platform's common code asks of a backend: the desktop, the one window,
 // turning device events into window messages, message boxes and the program's
 // arguments. Two backends implement it: sdl (a real window) and headless (a script,

@@ -1,3 +1,6 @@
+// platform/audio/: the sound: DirectSound, the software mixer behind it and the audio
+// device the backends drive.
+//
 // The subset of DirectSound that the programs use: a DirectSound object with a primary
 // buffer that sets the mix format, secondary buffers of PCM data played by a software
 // mixer, duplicates sharing their original's bytes, and play-cursor notifications.

@@ -1,3 +1,6 @@
+// platform/display/: the picture: DirectDraw and its surfaces, the copies between them,
+// bitmap files, the regions written since the last present, the window's place.
+//
 // The platform's device side as the display and input library (qv) sees it: the
 // presented display, bitmap loading, keyboard and mouse state. Implemented by the
 // active backend (sdl or headless).

@@ -1,3 +1,6 @@
+// platform/headless/: the headless backend: no window and no devices; input from a script,
+// time from a virtual clock, the outside world in a transcript, frames captured as BMP files.
+//
 // The headless driver's input script: one command a line, '#' starts a comment.
 // Commands are expanded into primitive steps (a click becomes move, press, wait 2,
 // release, wait 2) so that the driver only ever executes primitives.

@@ -1,3 +1,6 @@
+// platform/input/: the player's devices: the keyboard, game controller and mouse state, and
+// how the sdl backend reads keyboards (with text input) and game controllers.
+//
 // Keyboard, game controller and mouse state kept by the backends and read through qv: the
 // 256-byte DirectInput-style key state, the controllers' buttons (all controllers as one),
 // and the pointer's buttons, safe to write from any thread.

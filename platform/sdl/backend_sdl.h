@@ -1,3 +1,6 @@
+// platform/sdl/: the sdl backend: a real window, its events, the picture in it, the pace
+// of frames and the sound card.
+//
 // The sdl backend's state, shared by its parts: the window and its remembered place
 // (backend_sdl.cpp), device events (events_sdl.cpp), the picture in the window
 // (display_sdl.cpp) and the pace of frames (pacing_sdl.cpp).

@@ -1,3 +1,6 @@
+// platform/storage/: the files the programs keep: Windows paths, regular files only, saves
+// that are always whole, each user's own data folder, and the lock between processes.
+//
 // Windows paths on a POSIX file system: backslashes become slashes and each component
 // that does not exist with its exact spelling is found without regard to case.
 #pragma once

@@ -1,3 +1,6 @@
+// platform/win32/: the Win32 calls under their Windows names: windows and messages, files
+// and folders, profile files, threads and events, multimedia timers, processes.
+//
 // The subset of the Win32 API that the programs call, with Windows names, values
 // and observable behaviour, implemented on POSIX and SDL2.
 #pragma once
