@@ -256,7 +256,7 @@ bool writeCongratulation(const std::string& folder) {
 }
 
 bool writeCommandButtons(const std::string& folder) {
-    struct Spec {
+    struct CommandButton {
         const char* file;
         const char* label;
     } buttons[] = {{"newgame.bmp", "New Game"},
@@ -264,7 +264,7 @@ bool writeCommandButtons(const std::string& folder) {
                    {"help.bmp", "Help"},
                    {"exit.bmp", "Exit"},
                    {"hint.bmp", "Hint"}};
-    for (const Spec& b : buttons) {
+    for (const CommandButton& b : buttons) {
         Canvas c(132, 40);
         for (int lit = 0; lit < 2; ++lit)
             drawButtonFace(c, lit * 66, 0, 66, 40, b.label, palette::button, lit == 1,
