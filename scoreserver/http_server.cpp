@@ -60,37 +60,17 @@ void noteConnection(void* cls, MHD_Connection* connection, void**,
 
 // The value of `key` in a decoded-by-us query, empty when absent or broken.
 std::string queryValue(std::string_view query, std::string_view key) {
-    std::size_t start = 0;
-    while (start <= query.size()) {
-        const std::size_t end = std::min(query.find('&', start), query.size());
-        const std::string_view pair = query.substr(start, end - start);
-        start = end + 1;
-        const std::size_t equals = pair.find('=');
-        if (equals == std::string_view::npos || pair.substr(0, equals) != key) continue;
+    for (const QueryPair& pair : splitQuery(query)) {
+        if (!pair.hasEquals || pair.key != key) continue;
         std::string value;
-        return percentDecode(pair.substr(equals + 1), value) ? value : std::string();
+        return percentDecode(pair.value, value) ? value : std::string();
     }
     return {};
 }
 
 // The accepted upload query with every byte but A-Z a-z 0-9 - . _ ~ & = % + as %XX: the
 // same query to parseUploadQuery, and safe in a form's action address.
-std::string canonicalQuery(std::string_view query) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : query) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
-            std::strchr("-._~&=%+", c) != nullptr) {
-            out.push_back(c);
-        } else {
-            out += '%';
-            out += hex[b >> 4];
-            out += hex[b & 15];
-        }
-    }
-    return out;
-}
+std::string canonicalQuery(std::string_view query) { return percentEncode(query, "&=%+"); }
 
 // A count as plain decimal digits up to 10^9; `fallback` when empty, nothing when broken.
 std::optional<std::int64_t> parseCount(std::string_view text, std::int64_t fallback) {

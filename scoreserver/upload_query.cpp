@@ -91,6 +91,41 @@ const char* describe(QueryError error) {
     return "The upload was refused.";
 }
 
+std::vector<QueryPair> splitQuery(std::string_view query) {
+    std::vector<QueryPair> pairs;
+    std::size_t start = 0;
+    while (start <= query.size()) {
+        const std::size_t end = std::min(query.find('&', start), query.size());
+        const std::string_view pair = query.substr(start, end - start);
+        start = end + 1;
+        const std::size_t equals = pair.find('=');
+        if (equals == std::string_view::npos)
+            pairs.push_back({pair, {}, false});
+        else
+            pairs.push_back({pair.substr(0, equals), pair.substr(equals + 1), true});
+    }
+    return pairs;
+}
+
+std::string percentEncode(std::string_view text, std::string_view keep) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+            b == '-' || b == '.' || b == '_' || b == '~' ||
+            keep.find(c) != std::string_view::npos) {
+            out.push_back(c);
+        } else {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        }
+    }
+    return out;
+}
+
 bool percentDecode(std::string_view text, std::string& out) {
     out.clear();
     out.reserve(text.size());
@@ -139,23 +174,17 @@ ParsedQuery parseUploadQuery(std::string_view query) {
     Field& score = fields[2];
     Field& moves = fields[3];
 
-    std::size_t start = 0;
-    while (start <= query.size()) {
-        const std::size_t end = std::min(query.find('&', start), query.size());
-        const std::string_view pair = query.substr(start, end - start);
-        start = end + 1;
-        const std::size_t equals = pair.find('=');
-        if (pair.empty() || equals == std::string_view::npos) return refuse(QueryError::Malformed);
+    for (const QueryPair& pair : splitQuery(query)) {
+        if (!pair.hasEquals) return refuse(QueryError::Malformed);
         std::string key;
-        if (!percentDecode(pair.substr(0, equals), key)) return refuse(QueryError::BadEscape);
+        if (!percentDecode(pair.key, key)) return refuse(QueryError::BadEscape);
         Field* field = nullptr;
         for (Field& f : fields)
             if (f.key == key) field = &f;
         if (field == nullptr) return refuse(QueryError::UnknownParameter);
         if (field->seen) return refuse(QueryError::DuplicateParameter);
         field->seen = true;
-        if (!percentDecode(pair.substr(equals + 1), field->value))
-            return refuse(QueryError::BadEscape);
+        if (!percentDecode(pair.value, field->value)) return refuse(QueryError::BadEscape);
     }
     if (!game.seen) return refuse(QueryError::MissingGame);
     if (!name.seen) return refuse(QueryError::MissingName);

@@ -70,8 +70,19 @@ struct ParsedQuery {
 // hall of fame never holds such a score); moves that parseMoves refuses. '+' is a plus sign.
 ParsedQuery parseUploadQuery(std::string_view query);
 
+// One '&'-separated pair of a query, split at its first '=', still percent-encoded.
+struct QueryPair {
+    std::string_view key;
+    std::string_view value;
+    bool hasEquals = false;
+};
+// The query's pairs in order; an empty query is one empty pair, "a&&b" holds an empty one.
+std::vector<QueryPair> splitQuery(std::string_view query);
+
 // The bytes the text stands for, or false on a '%' without two hex digits after it.
 bool percentDecode(std::string_view text, std::string& out);
+// The text with every byte outside A-Z a-z 0-9 - . _ ~ and `keep` as %XX.
+std::string percentEncode(std::string_view text, std::string_view keep = {});
 // Latin-1 text as UTF-8, without C0 and C1 control characters and DEL.
 std::string latin1ToUtf8(std::string_view text);
 

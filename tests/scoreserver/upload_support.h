@@ -7,27 +7,13 @@
 #include <vector>
 
 #include "games/tintaro/wheel_solver.h"
+#include "scoreserver/upload_query.h"
 #include "tintaro/game_fixture.h"
 
 namespace servertest {
 
 // Every byte outside A-Z a-z 0-9 - . _ ~ as %XX.
-inline std::string encode(const std::string& text) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
-            b == '-' || b == '.' || b == '_' || b == '~') {
-            out.push_back(c);
-        } else {
-            out += '%';
-            out += hex[b >> 4];
-            out += hex[b & 15];
-        }
-    }
-    return out;
-}
+inline std::string encode(const std::string& text) { return scoreserver::percentEncode(text); }
 
 inline std::string masked(std::int32_t score) {
     return std::to_string(score ^ 0x3C3C3C3);
