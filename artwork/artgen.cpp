@@ -9,12 +9,12 @@
 #include <filesystem>
 #include <string>
 
-#include "icons.h"
-#include "logo.h"
-#include "menu_art.h"
-#include "shell_demo_art.h"
-#include "sounds.h"
-#include "tintaro_art.h"
+#include "artwork/icons.h"
+#include "artwork/logo.h"
+#include "artwork/menu_art.h"
+#include "artwork/shell_demo_art.h"
+#include "artwork/sounds.h"
+#include "artwork/tintaro_art.h"
 
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) {

@@ -1,4 +1,4 @@
-#include "canvas.h"
+#include "artwork/canvas.h"
 
 #include <pango/pangocairo.h>
 

@@ -1,13 +1,13 @@
 // The game list's pictures: background, page controls, game frames, the "more games" slot,
 // the information page and Tintaro's picture on the list.
-#include "game_list_art.h"
+#include "artwork/game_list_art.h"
 
 #include <cmath>
 #include <string>
 
-#include "logo.h"
-#include "look.h"
-#include "menu_look.h"
+#include "artwork/logo.h"
+#include "artwork/look.h"
+#include "artwork/menu_look.h"
 
 namespace art {
 namespace {

@@ -1,4 +1,4 @@
-#include "glyph_strip.h"
+#include "artwork/glyph_strip.h"
 
 #include <cairo.h>
 

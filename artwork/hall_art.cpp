@@ -1,11 +1,11 @@
 // The hall of fame's page and its row fonts.
-#include "hall_art.h"
+#include "artwork/hall_art.h"
 
 #include <string>
 
-#include "glyph_strip.h"
-#include "look.h"
-#include "menu_look.h"
+#include "artwork/glyph_strip.h"
+#include "artwork/look.h"
+#include "artwork/menu_look.h"
 
 namespace art {
 namespace {

@@ -1,4 +1,4 @@
-#include "icons.h"
+#include "artwork/icons.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "look.h"
+#include "artwork/look.h"
 
 namespace art {
 namespace {

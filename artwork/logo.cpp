@@ -1,11 +1,11 @@
-#include "logo.h"
+#include "artwork/logo.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 
-#include "look.h"
+#include "artwork/look.h"
 
 namespace art {
 namespace {

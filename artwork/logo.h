@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "canvas.h"
+#include "artwork/canvas.h"
 
 namespace art {
 

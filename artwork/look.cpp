@@ -1,4 +1,4 @@
-#include "look.h"
+#include "artwork/look.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "canvas.h"
+#include "artwork/canvas.h"
 
 namespace art {
 

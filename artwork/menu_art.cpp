@@ -1,14 +1,14 @@
 // The menu folder's and Tintaro's title pictures, in the order they are written.
-#include "menu_art.h"
+#include "artwork/menu_art.h"
 
 #include <string>
 
-#include "game_list_art.h"
-#include "hall_art.h"
-#include "look.h"
-#include "menu_look.h"
-#include "player_page_art.h"
-#include "title_screen_art.h"
+#include "artwork/game_list_art.h"
+#include "artwork/hall_art.h"
+#include "artwork/look.h"
+#include "artwork/menu_look.h"
+#include "artwork/player_page_art.h"
+#include "artwork/title_screen_art.h"
 
 namespace art {
 

@@ -1,6 +1,6 @@
 // The menu pictures' shared pieces: saving, the backdrop, panels, pages, button strips and
 // the ring emblem.
-#include "menu_look.h"
+#include "artwork/menu_look.h"
 
 #include <cmath>
 #include <cstdio>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "look.h"
+#include "artwork/look.h"
 
 namespace art {
 

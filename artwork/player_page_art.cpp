@@ -1,13 +1,13 @@
 // The players page, the on-screen keyboard's key caps, the yes/no buttons, the caret and
 // the name fonts.
-#include "player_page_art.h"
+#include "artwork/player_page_art.h"
 
 #include <string>
 #include <vector>
 
-#include "glyph_strip.h"
-#include "look.h"
-#include "menu_look.h"
+#include "artwork/glyph_strip.h"
+#include "artwork/look.h"
+#include "artwork/menu_look.h"
 
 namespace art {
 

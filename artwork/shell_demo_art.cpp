@@ -1,9 +1,9 @@
-#include "shell_demo_art.h"
+#include "artwork/shell_demo_art.h"
 
 #include <cmath>
 
-#include "canvas.h"
-#include "look.h"
+#include "artwork/canvas.h"
+#include "artwork/look.h"
 
 namespace art {
 namespace {

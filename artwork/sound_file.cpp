@@ -1,4 +1,4 @@
-#include "sound_file.h"
+#include "artwork/sound_file.h"
 
 #include <algorithm>
 #include <cmath>

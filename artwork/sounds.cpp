@@ -1,4 +1,4 @@
-#include "sounds.h"
+#include "artwork/sounds.h"
 
 #include <fluidsynth.h>
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "sound_file.h"
+#include "artwork/sound_file.h"
 
 namespace art {
 

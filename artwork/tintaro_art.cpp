@@ -1,11 +1,11 @@
-#include "tintaro_art.h"
+#include "artwork/tintaro_art.h"
 
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "look.h"
+#include "artwork/look.h"
 
 namespace art {
 namespace {

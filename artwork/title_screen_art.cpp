@@ -1,11 +1,11 @@
 // Tintaro's title screen: background, buttons, switches and the credits page.
-#include "title_screen_art.h"
+#include "artwork/title_screen_art.h"
 
 #include <cmath>
 #include <string>
 
-#include "look.h"
-#include "menu_look.h"
+#include "artwork/look.h"
+#include "artwork/menu_look.h"
 
 namespace art {
 namespace {

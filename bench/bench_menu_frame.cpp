@@ -1,7 +1,7 @@
 // The cost of one frame of each of the menu's pages, in process on the headless display: the
 // game list and a title screen at rest, and a frame of the hall of fame and of the players
 // page as their modal loops run it.
-#include "frame_bench.h"
+#include "bench/frame_bench.h"
 #include "framework/screen_manager.h"
 #include "menu/game_list_screen.h"
 #include "menu/hall_of_fame_dialog.h"

@@ -1,6 +1,6 @@
 // The cost of one frame of the shell's test screen, in process on the headless display: at
 // rest, with one button changing state every frame, and with the sprite turning.
-#include "frame_bench.h"
+#include "bench/frame_bench.h"
 #include "framework/screen_manager.h"
 #include "shell/demo/demo_screen.h"
 

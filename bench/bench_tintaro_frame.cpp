@@ -1,6 +1,6 @@
 // The cost of one frame of Tintaro's game screen, in process on the headless display: at
 // rest, and turning a ring every frame (evaluation and the board, panel and numbers redrawn).
-#include "tintaro_bench.h"
+#include "bench/tintaro_bench.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <string>
 
+#include "bench/tintaro_bench.h"
 #include "qv/qv.h"
-#include "tintaro_bench.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // description for the shell and the screen, entered and settled once.
 #pragma once
 
-#include "frame_bench.h"
-#include "qv/qv.h"
+#include "bench/frame_bench.h"
 #include "framework/screen_manager.h"
 #include "games/tintaro/wheel_game.h"
 #include "games/tintaro/wheel_screen.h"
+#include "qv/qv.h"
 
 const Program& shellProgram() {
     static const Program program{"Tintaro", "Tintaro", false,   false,

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "scoreserver/upload_support.h"
+#include "tests/scoreserver/upload_support.h"
 
 int main() {
     const servertest::PlayedGame solved = servertest::solvedGame();

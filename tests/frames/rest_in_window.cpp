@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono;

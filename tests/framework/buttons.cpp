@@ -8,8 +8,8 @@
 #include "framework/button_list.h"
 #include "framework/dirty_rect_manager.h"
 #include "framework/surface_utils.h"
-#include "framework_support.h"
-#include "support/temp_dir.h"
+#include "tests/framework/framework_support.h"
+#include "tests/support/temp_dir.h"
 
 using fwtest::fillRect;
 using fwtest::makeSurface;

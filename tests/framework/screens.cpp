@@ -11,12 +11,12 @@
 #include "framework/screen.h"
 #include "framework/screen_manager.h"
 #include "framework/surface_utils.h"
-#include "framework_support.h"
 #include "platform/backend.h"
 #include "platform/input/input.h"
 #include "shell/main_window.h"
 #include "shell/timer_service.h"
-#include "support/temp_dir.h"
+#include "tests/framework/framework_support.h"
+#include "tests/support/temp_dir.h"
 
 using fwtest::fillRect;
 using fwtest::makeSurface;

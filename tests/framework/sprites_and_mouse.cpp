@@ -9,10 +9,10 @@
 #include "framework/mouse_cursor.h"
 #include "framework/sprite.h"
 #include "framework/surface_utils.h"
-#include "framework_support.h"
 #include "platform/input/input.h"
 #include "shell/timer_service.h"
-#include "support/temp_dir.h"
+#include "tests/framework/framework_support.h"
+#include "tests/support/temp_dir.h"
 
 using fwtest::fillRect;
 using fwtest::makeSurface;

@@ -4,8 +4,8 @@
 #include "framework/dirty_rect_manager.h"
 #include "framework/ptr_array.h"
 #include "framework/surface_utils.h"
-#include "framework_support.h"
-#include "support/temp_dir.h"
+#include "tests/framework/framework_support.h"
+#include "tests/support/temp_dir.h"
 
 using fwtest::fillRect;
 using fwtest::makeSurface;

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "menu_support.h"
-#include "support/temp_dir.h"
+#include "tests/menu/menu_support.h"
+#include "tests/support/temp_dir.h"
 
 using menutest::glyphPixel;
 using menutest::kFontHeight;

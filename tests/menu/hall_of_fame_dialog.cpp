@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "framework/dirty_rect_manager.h"
-#include "menu_support.h"
 #include "platform/transcript.h"
 #include "profile/score_moves.h"
-#include "support/temp_dir.h"
+#include "tests/menu/menu_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using menutest::glyphPixel;

@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
-#include "framework/framework_support.h"
 #include "framework/surface_utils.h"
 #include "menu/bitmap_font.h"
 #include "qv/qv.h"
-#include "support/program_run.h"
-#include "support/temp_dir.h"
+#include "tests/framework/framework_support.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/framework_support.h"
 #include "framework/surface_utils.h"
+#include "tests/framework/framework_support.h"
 
 namespace menutest {
 

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "menu_support.h"
 #include "shell/keyboard_queue.h"
 #include "shell/shell_state.h"
-#include "support/temp_dir.h"
+#include "tests/menu/menu_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "platform/win32/win32.h"
-#include "support/program_run.h"
-#include "support/temp_dir.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "menu_support.h"
 #include "qv/qv.h"
 #include "shell/keyboard_queue.h"
 #include "shell/timer_service.h"
-#include "support/temp_dir.h"
+#include "tests/menu/menu_support.h"
+#include "tests/support/temp_dir.h"
 
 using menutest::glyphPixel;
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "profile/profile_folder.h"
 #include "profile/score_table.h"
+#include "tests/profile/profile_folder.h"
 
 using profiletest::WorkingFolder;
 

@@ -13,8 +13,8 @@
 
 #include "platform/faults.h"
 #include "platform/win32/win32.h"
-#include "profile/profile_folder.h"
 #include "profile/save_report.h"
+#include "tests/profile/profile_folder.h"
 
 using profiletest::WorkingFolder;
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace profiletest {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/faults.h"
-#include "profile/profile_folder.h"
+#include "tests/profile/profile_folder.h"
 
 using profiletest::WorkingFolder;
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "support/program_run.h"
-#include "support/temp_dir.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
 
 namespace programtest {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "programs/program_folders.h"
-#include "support/program_run.h"
-#include "support/temp_dir.h"
+#include "tests/programs/program_folders.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
 
 using namespace programtest;
 

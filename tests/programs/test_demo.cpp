@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "support/program_run.h"
-#include "support/temp_dir.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "programs/program_folders.h"
-#include "support/program_run.h"
+#include "tests/programs/program_folders.h"
+#include "tests/support/program_run.h"
 
 using namespace programtest;
 

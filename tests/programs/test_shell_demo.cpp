@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/program_run.h"
-#include "support/temp_dir.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "platform/input/input.h"
 #include "qv/qv.h"
-#include "support/bmp_writer.h"
-#include "support/temp_dir.h"
+#include "tests/support/bmp_writer.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "games/tintaro/wheel_game.h"
-#include "scoreserver/http_client.h"
-#include "support/program_run.h"
-#include "support/temp_dir.h"
-#include "support/tintaro_arms.h"
-#include "tintaro/solver.h"
+#include "tests/scoreserver/http_client.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tintaro_arms.h"
+#include "tests/tintaro/solver.h"
 
 extern char** environ;
 

@@ -11,12 +11,12 @@
 #include <thread>
 #include <vector>
 
-#include "scoreserver/http_client.h"
 #include "scoreserver/http_server.h"
 #include "scoreserver/move_text.h"
-#include "scoreserver/store_support.h"
 #include "scoreserver/upload_query.h"
-#include "scoreserver/upload_support.h"
+#include "tests/scoreserver/http_client.h"
+#include "tests/scoreserver/store_support.h"
+#include "tests/scoreserver/upload_support.h"
 
 using namespace scoreserver;
 using servertest::encode;

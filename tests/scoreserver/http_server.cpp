@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "scoreserver/http_client.h"
 #include "scoreserver/score_json.h"
 #include "scoreserver/score_pages.h"
-#include "scoreserver/store_support.h"
-#include "scoreserver/upload_support.h"
+#include "tests/scoreserver/http_client.h"
+#include "tests/scoreserver/store_support.h"
+#include "tests/scoreserver/upload_support.h"
 
 using namespace scoreserver;
 using servertest::Form;

@@ -15,9 +15,9 @@
 #include "scoreserver/postgres_score_store.h"
 #include "scoreserver/score_intake.h"
 #include "scoreserver/sqlite_score_store.h"
-#include "scoreserver/store_support.h"
-#include "scoreserver/upload_support.h"
-#include "support/temp_dir.h"
+#include "tests/scoreserver/store_support.h"
+#include "tests/scoreserver/upload_support.h"
+#include "tests/support/temp_dir.h"
 
 using namespace scoreserver;
 using servertest::query;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scoreserver/upload_support.h"
+#include "tests/scoreserver/upload_support.h"
 
 using namespace scoreserver;
 using servertest::query;

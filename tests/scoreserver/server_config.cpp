@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 using namespace scoreserver;
 

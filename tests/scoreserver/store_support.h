@@ -15,8 +15,8 @@
 #include <string>
 
 #include "scoreserver/open_store.h"
-#include "scoreserver/upload_support.h"
-#include "support/temp_dir.h"
+#include "tests/scoreserver/upload_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace servertest {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "scoreserver/move_text.h"
-#include "scoreserver/upload_support.h"
+#include "tests/scoreserver/upload_support.h"
 
 using namespace scoreserver;
 using servertest::encode;

@@ -8,7 +8,7 @@
 
 #include "games/tintaro/wheel_solver.h"
 #include "scoreserver/upload_query.h"
-#include "tintaro/game_fixture.h"
+#include "tests/tintaro/game_fixture.h"
 
 namespace servertest {
 

@@ -11,7 +11,7 @@
 #include "platform/input/input.h"
 #include "shell/debug_log.h"
 #include "shell/keyboard_queue.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "platform/faults.h"
 #include "platform/win32/timer_internal.h"
 #include "shell/debug_log.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

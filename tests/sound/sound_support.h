@@ -17,7 +17,7 @@
 #include "platform/win32/threads_internal.h"
 #include "platform/win32/win32.h"
 #include "sound/qv_sound.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace soundtest {
 

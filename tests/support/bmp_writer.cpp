@@ -1,4 +1,4 @@
-#include "support/bmp_writer.h"
+#include "tests/support/bmp_writer.h"
 
 namespace testsupport {
 namespace {

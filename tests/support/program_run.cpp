@@ -1,11 +1,10 @@
-#include "support/program_run.h"
-
-#include <algorithm>
+#include "tests/support/program_run.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <sstream>

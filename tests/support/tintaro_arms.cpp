@@ -1,6 +1,6 @@
-#include "support/tintaro_arms.h"
+#include "tests/support/tintaro_arms.h"
 
-#include "support/program_run.h"
+#include "tests/support/program_run.h"
 
 namespace testsupport {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "games/tintaro/wheel_game.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace tintarotest {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/faults.h"
-#include "tintaro/game_fixture.h"
-#include "tintaro/solver.h"
+#include "tests/tintaro/game_fixture.h"
+#include "tests/tintaro/solver.h"
 
 using namespace tintarotest;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "games/tintaro/wheel_solver.h"
-#include "tintaro/game_fixture.h"
+#include "tests/tintaro/game_fixture.h"
 
 using namespace tintarotest;
 

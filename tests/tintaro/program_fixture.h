@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "games/tintaro/wheel_game.h"
-#include "support/program_run.h"
-#include "support/temp_dir.h"
-#include "support/tintaro_arms.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tintaro_arms.h"
 
 namespace tintarotest {
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "games/tintaro/wheel_solver.h"
-#include "support/program_run.h"
-#include "support/temp_dir.h"
-#include "support/tintaro_arms.h"
-#include "tintaro/program_fixture.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tintaro_arms.h"
+#include "tests/tintaro/program_fixture.h"
 
 using namespace tintarotest;
 

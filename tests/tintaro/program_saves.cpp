@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "games/tintaro/wheel_game.h"
-#include "support/program_run.h"
-#include "support/temp_dir.h"
-#include "support/tintaro_arms.h"
-#include "tintaro/program_fixture.h"
-#include "tintaro/solver.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tintaro_arms.h"
+#include "tests/tintaro/program_fixture.h"
+#include "tests/tintaro/solver.h"
 
 using namespace tintarotest;
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "tintaro/game_fixture.h"
+#include "tests/tintaro/game_fixture.h"
 
 using namespace tintarotest;
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <map>
 
-#include "tintaro/game_fixture.h"
+#include "tests/tintaro/game_fixture.h"
 
 using namespace tintarotest;
 using tintaro::kCells;

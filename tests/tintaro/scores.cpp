@@ -9,7 +9,7 @@
 #include "platform/faults.h"
 #include "profile/save_report.h"
 #include "profile/score_moves.h"
-#include "tintaro/game_fixture.h"
+#include "tests/tintaro/game_fixture.h"
 
 using namespace tintarotest;
 

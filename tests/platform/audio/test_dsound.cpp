@@ -4,8 +4,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/audio/sound_test_support.h"
 #include "platform/transcript.h"
+#include "tests/platform/audio/sound_test_support.h"
 
 namespace {
 

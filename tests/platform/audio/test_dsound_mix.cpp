@@ -2,7 +2,7 @@
 // sample formats, saturation, rate conversion, volume, pan and the primary format.
 #include <cmath>
 
-#include "platform/audio/sound_test_support.h"
+#include "tests/platform/audio/sound_test_support.h"
 
 namespace {
 

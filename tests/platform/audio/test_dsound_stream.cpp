@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/audio/sound_test_support.h"
+#include "tests/platform/audio/sound_test_support.h"
 
 namespace {
 

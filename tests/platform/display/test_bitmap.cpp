@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "platform/display/display.h"
-#include "support/bmp_writer.h"
-#include "support/temp_dir.h"
+#include "tests/support/bmp_writer.h"
+#include "tests/support/temp_dir.h"
 
 using testsupport::Rgb8;
 

@@ -8,8 +8,8 @@
 
 #include "platform/display/ddraw.h"
 #include "platform/display/ddraw_internal.h"
-#include "platform/display/surface_fixture.h"
 #include "platform/faults.h"
+#include "tests/platform/display/surface_fixture.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/display/ddraw.h"
-#include "platform/display/surface_fixture.h"
+#include "tests/platform/display/surface_fixture.h"
 
 namespace {
 

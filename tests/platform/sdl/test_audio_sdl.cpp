@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/audio/sound_test_support.h"
+#include "tests/platform/audio/sound_test_support.h"
 
 namespace {
 

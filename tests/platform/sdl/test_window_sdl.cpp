@@ -15,7 +15,7 @@
 #include "platform/display/window_placement.h"
 #include "platform/input/input.h"
 #include "platform/win32/win32.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

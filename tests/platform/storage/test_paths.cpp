@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/storage/path.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "platform/storage/path.h"
 #include "platform/storage/user_data.h"
 #include "platform/win32/win32.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

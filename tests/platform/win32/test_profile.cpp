@@ -11,7 +11,7 @@
 
 #include "platform/faults.h"
 #include "platform/win32/win32.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "platform/transcript.h"
 #include "platform/win32/process.h"
 #include "platform/win32/win32.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
