@@ -86,12 +86,6 @@ std::vector<std::string> launches(const testsupport::ProgramRun& run) {
     return out;
 }
 
-bool pureBlue(const testsupport::Picture& p, int x, int y) {
-    int r, g, b;
-    p.pixel(x, y, r, g, b);
-    return r == 0 && g == 0 && b == 255;
-}
-
 // Share of a picture's opaque pixels that the capture shows at (x, y), in 16-bit colour.
 double shownAt(const testsupport::Picture& shot, const testsupport::Picture& picture, int x, int y,
                int frameWidth = 0) {

@@ -18,6 +18,7 @@
 namespace programtest {
 
 namespace fs = std::filesystem;
+using testsupport::int32At;
 inline const std::string kStage = STUDIO_STAGE_DIR;
 inline const std::string kGame = kStage + "/Tintaro";
 inline const std::string kTintaro = kGame + "/Tintaro-headless";
@@ -34,18 +35,6 @@ inline std::string readFile(const fs::path& path) {
 
 inline void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::int32_t int32At(const std::string& bytes, size_t at) {
-    std::int32_t v = 0;
-    if (at + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + at, 4);
-    return v;
-}
-
-inline bool pureBlue(const testsupport::Picture& p, int x, int y) {
-    int r, g, b;
-    p.pixel(x, y, r, g, b);
-    return r == 0 && g == 0 && b == 255;
 }
 
 // A play folder: Tintaro's game folder inside a menu folder of its own (so the game's

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -113,6 +114,18 @@ bool glowAround(const Picture& shot, int x, int y, int w, int h) {
     constexpr int kReach = 9;
     return g.pixels >= 100 && g.left >= x - kReach && g.top >= y - kReach &&
            g.right < x + w + kReach && g.bottom < y + h + kReach;
+}
+
+bool pureBlue(const Picture& p, int x, int y) {
+    int r, g, b;
+    p.pixel(x, y, r, g, b);
+    return r == 0 && g == 0 && b == 255;
+}
+
+std::int32_t int32At(const std::string& bytes, size_t at) {
+    std::int32_t v = 0;
+    if (at + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + at, 4);
+    return v;
 }
 
 }  // namespace testsupport

@@ -1,6 +1,7 @@
 // Runs a staged headless program with a script and collects what it left behind.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,11 @@ struct Picture {
 
 // Reads a 24-bit BMP as the headless capture writes it.
 Picture readBmp24(const std::string& path);
+// True when the pixel is pure blue, the pictures' transparent colour.
+bool pureBlue(const Picture& p, int x, int y);
+
+// The little-endian 32-bit number at `at` in a saved file's bytes, 0 past their end.
+std::int32_t int32At(const std::string& bytes, size_t at);
 
 // Where the keys' and pads' focus glow shows in a capture: the box around its gold pixels.
 struct GlowBox {

@@ -13,16 +13,6 @@ const ArmPlace kArms[6] = {
     {"yellowbottom", "yellowbottom.bmp", 489, 209, 1, 0},
 };
 
-namespace {
-
-bool pureBlue(const Picture& p, int x, int y) {
-    int r, g, b;
-    p.pixel(x, y, r, g, b);
-    return r == 0 && g == 0 && b == 255;
-}
-
-}  // namespace
-
 bool armPoint(const std::string& gameDir, const ArmPlace& arm, bool transparent, int& sx, int& sy) {
     const Picture strip = readBmp24(gameDir + "/" + arm.file);
     if (!strip.ok()) return false;

@@ -19,6 +19,7 @@
 namespace tintarotest {
 
 namespace fs = std::filesystem;
+using testsupport::int32At;
 
 inline const std::string kGame = std::string(STUDIO_STAGE_DIR) + "/Tintaro";
 inline const std::string kProgram = kGame + "/Tintaro-headless";
@@ -50,18 +51,6 @@ inline std::string readFile(const fs::path& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-inline std::int32_t int32At(const std::string& bytes, size_t at) {
-    std::int32_t v = 0;
-    if (at + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + at, 4);
-    return v;
-}
-
-inline bool pureBlue(const testsupport::Picture& p, int x, int y) {
-    int r, g, b;
-    p.pixel(x, y, r, g, b);
-    return r == 0 && g == 0 && b == 255;
 }
 
 // Where a click turns `arm` in the staged game.

@@ -20,30 +20,13 @@
 #include "platform/storage/path.h"
 #include "platform/storage/user_data.h"
 #include "platform/win32/win32.h"
-#include "tests/support/temp_dir.h"
+#include "tests/platform/folder_fixture.h"
 
 namespace {
 
-using testsupport::TempDir;
+using platformtest::openWrite;
 
-class Saves : public ::testing::Test {
-protected:
-    void SetUp() override { platform::faultClearAll(); }
-    void TearDown() override { platform::faultClearAll(); }
-
-    std::string at(const std::string& relative) const { return dir.str() + "/" + relative; }
-    int entriesIn(const std::filesystem::path& folder) const {
-        return static_cast<int>(std::distance(std::filesystem::directory_iterator(folder),
-                                              std::filesystem::directory_iterator()));
-    }
-
-    TempDir dir;
-};
-
-HANDLE openWrite(const std::string& path, DWORD creation) {
-    return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
-}
+class Saves : public platformtest::FolderTest {};
 
 TEST_F(Saves, AtomicWriteReplacesWholeOrNotAtAll) {
     const std::string path = at("options.ini");
