@@ -53,7 +53,7 @@ void mixerResetFormat();
 // played: `out` holds silence.
 bool mixerRender(std::int16_t* out, int frames, std::vector<HANDLE>& events);
 
-// The audio device callback (platform/audio_device.h): renders under the lock, then sets
+// The audio device callback (platform/audio/audio_device.h): renders under the lock, then sets
 // the events. Its output always has two channels.
 bool mixerCallback(std::int16_t* out, int frames, void* user);
 

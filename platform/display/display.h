@@ -1,9 +1,8 @@
 // platform/display/: the picture: DirectDraw and its surfaces, the copies between them,
 // bitmap files, the regions written since the last present, the window's place.
 //
-// The platform's device side as the display and input library (qv) sees it: the
-// presented display, bitmap loading, keyboard and mouse state. Implemented by the
-// active backend (sdl or headless).
+// The display as the display and input library (qv) sees it: the presented display and
+// bitmap loading. Implemented by the active backend (sdl or headless).
 #pragma once
 
 #include "platform/display/ddraw.h"
@@ -41,15 +40,6 @@ void displaySetWindowOrigin(int x, int y);
 // one byte per pixel with the picture's palette attached when depth is 8 and the file
 // is palettised. Null when the file is missing or not a valid BMP.
 IDirectDrawSurface* loadBitmapSurface(const char* path, int depth);
-
-// 256 bytes by DirectInput scan code, 0x80 when the key is down. Read from one thread. Every
-// press shows as a new down in some read: a key pressed and released between two reads
-// reads down once, and a key pressed again before a read had seen it up reads up first.
-const unsigned char* keyboardState();
-// Client position (in picture coordinates, whatever the window's size) and button bits
-// (bit 0 left, bit 1 right). Safe from any thread. A press shorter than the interval
-// between two reads is still reported once; a press outside the picture is none.
-void mouseData(int* x, int* y, int* buttons);
 
 // The last error text of the display set-up, for QVPrintError.
 const char* displayLastError();

@@ -6,7 +6,6 @@
 #include <mutex>
 
 #include "platform/backend.h"
-#include "platform/display/display.h"
 #include "platform/win32/win32.h"
 
 namespace platform {

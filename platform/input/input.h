@@ -17,6 +17,15 @@ enum : int {
     DIK_F1 = 59,
 };
 
+// 256 bytes by DirectInput scan code, 0x80 when the key is down. Read from one thread. Every
+// press shows as a new down in some read: a key pressed and released between two reads
+// reads down once, and a key pressed again before a read had seen it up reads up first.
+const unsigned char* keyboardState();
+// Client position (in picture coordinates, whatever the window's size) and button bits
+// (bit 0 left, bit 1 right). Safe from any thread. A press shorter than the interval
+// between two reads is still reported once; a press outside the picture is none.
+void mouseData(int* x, int* y, int* buttons);
+
 void inputSetKey(int scanCode, bool down);
 // A held key's auto-repeat: one more press to report, while it is still down.
 void inputRepeatKey(int scanCode);
