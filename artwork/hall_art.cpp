@@ -19,7 +19,7 @@ constexpr int kHallRowStep = 26;
 }  // namespace
 
 bool writeHallPage(const std::string& folder) {
-    Canvas c(kPageWidth, kPageHeight);
+    Canvas c(kDialogWidth, kDialogHeight);
     cairo_t* cr = c.cr();
     drawSheet(c, palette::ringMagenta);
     c.outlinedText("Hall of Fame", "DejaVu Sans Bold 28", 34, 24, 0, 0, palette::ringMagenta,

@@ -426,4 +426,12 @@ void drawArcArrow(Canvas& c, double cx, double cy, double r, double a0, double a
     cairo_restore(cr);
 }
 
+bool save(const Canvas& c, const std::string& folder, const std::string& name, bool keyed,
+          Rgb matte) {
+    const std::string path = folder + "/" + name;
+    if (c.writeBmp(path, keyed, matte)) return true;
+    std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
+    return false;
+}
+
 }  // namespace art

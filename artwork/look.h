@@ -58,4 +58,8 @@ using LegendRun = std::variant<PadControl, std::string>;
 double drawLegend(Canvas& c, const std::vector<LegendRun>& runs, double x, double cy,
                   const std::string& font, Rgb colour, double size, bool draw = true);
 
+// Writes `c` as folder/name; says so on stderr and returns false when it cannot.
+bool save(const Canvas& c, const std::string& folder, const std::string& name, bool keyed,
+          Rgb matte = palette::paper);
+
 }  // namespace art

@@ -8,14 +8,6 @@
 
 namespace art {
 
-bool save(const Canvas& c, const std::string& folder, const std::string& name, bool keyed,
-          Rgb matte) {
-    const std::string path = folder + "/" + name;
-    if (c.writeBmp(path, keyed, matte)) return true;
-    std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
-    return false;
-}
-
 void drawPanel(Canvas& c, double x, double y, double w, double h, double r, double alpha,
                Rgb fill) {
     drawShadow(c, x, y, w, h, r);

@@ -9,8 +9,8 @@
 namespace art {
 
 // Dialog pages sit at (53, 18) on the screen.
-inline constexpr int kPageWidth = 694;
-inline constexpr int kPageHeight = 564;
+inline constexpr int kDialogWidth = 694;
+inline constexpr int kDialogHeight = 564;
 
 inline constexpr Rgb kWhite{1, 1, 1};
 inline constexpr Rgb kFieldPaper = palette::panel;  // the boxes the name fonts write in
@@ -20,10 +20,6 @@ inline constexpr Rgb kGrey{0.560, 0.590, 0.650};
 
 inline constexpr const char* kLabelFont = "DejaVu Sans Condensed Bold 12";
 inline constexpr const char* kSmallLabelFont = "DejaVu Sans Condensed Bold 10";
-
-// Writes `c` as folder/name; says so on stderr and returns false when it cannot.
-bool save(const Canvas& c, const std::string& folder, const std::string& name, bool keyed,
-          Rgb matte = palette::paper);
 
 // A white rounded panel with a soft shadow and a thin rim.
 void drawPanel(Canvas& c, double x, double y, double w, double h, double r, double alpha = 0.94,

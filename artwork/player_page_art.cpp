@@ -14,7 +14,7 @@ namespace art {
 // The players page. Its game pad version leaves a band plain for the on-screen keyboard the
 // menu draws there and says how to type with the pad; the fields are at the same places in both.
 bool writePlayerPage(const std::string& folder, bool pad) {
-    Canvas c(kPageWidth, kPageHeight);
+    Canvas c(kDialogWidth, kDialogHeight);
     cairo_t* cr = c.cr();
     drawSheet(c, palette::button);
     if (pad) {

@@ -44,14 +44,6 @@ Circle ringCircle(int ring) {
     return {cx, cy, r / 12};
 }
 
-bool save(const Canvas& c, const std::string& folder, const char* name, bool keyed,
-          Rgb matte = palette::paper) {
-    const std::string path = folder + "/" + name;
-    if (c.writeBmp(path, keyed, matte)) return true;
-    std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
-    return false;
-}
-
 void drawTracks(Canvas& c) {
     cairo_t* cr = c.cr();
     for (int ring = 0; ring < 3; ++ring) {
