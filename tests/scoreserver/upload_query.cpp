@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
+#include <vector>
 
 #include "scoreserver/move_text.h"
 #include "tests/scoreserver/upload_support.h"
@@ -72,6 +74,32 @@ TEST(UploadQuery, RefusesMalformedQueriesAndParameters) {
                   QueryError::BadEscape)
             << escape;
     EXPECT_EQ(errorOf("game=Tintaro&name=Ada&score=1%2"), QueryError::BadEscape);
+}
+
+// Every byte survives encoding and decoding; only the unreserved bytes and those asked for
+// stay as they are (a NUL too is escaped), and pairs split at their first '='.
+TEST(UploadQuery, EncodesEveryByteAndSplitsPairsAtTheFirstEquals) {
+    for (int b = 0; b < 256; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        const bool unreserved =
+            std::isalnum(b) || one == "-" || one == "." || one == "_" || one == "~";
+        const std::string plain = percentEncode(one);
+        EXPECT_EQ(plain.size(), unreserved ? 1u : 3u) << b;
+        std::string back;
+        ASSERT_TRUE(percentDecode(plain, back)) << b;
+        EXPECT_EQ(back, one) << b;
+        const bool kept = unreserved || one == "&" || one == "=" || one == "%" || one == "+";
+        EXPECT_EQ(percentEncode(one, "&=%+").size(), kept ? 1u : 3u) << b;
+    }
+    EXPECT_EQ(percentEncode(std::string("a\0b", 3), "&=%+"), "a%00b");
+
+    const std::vector<QueryPair> pairs = splitQuery("a=1&&b&=c=d");
+    ASSERT_EQ(pairs.size(), 4u);
+    EXPECT_TRUE(pairs[0].key == "a" && pairs[0].value == "1" && pairs[0].hasEquals);
+    EXPECT_TRUE(pairs[1].key.empty() && !pairs[1].hasEquals);
+    EXPECT_TRUE(pairs[2].key == "b" && !pairs[2].hasEquals);
+    EXPECT_TRUE(pairs[3].key.empty() && pairs[3].value == "c=d" && pairs[3].hasEquals);
+    EXPECT_EQ(splitQuery("").size(), 1u);
 }
 
 TEST(UploadQuery, CapsTheEntryAndItsName) {
