@@ -35,12 +35,7 @@ int slotY(int k) {
     return std::vector<int>{140, 247, 355, 461}[static_cast<size_t>((k - 1) / 3)];
 }
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::readFile;
 
 // A menu folder: the menu's own pictures and settings, and Tintaro's folder when asked.
 class MenuFolder {

@@ -26,12 +26,7 @@ inline const std::string kGatefold = kStage + "/Gatefold-headless";
 
 inline constexpr const char* kExitButton = "click 750 545\nwait 5\n";
 
-inline std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::readFile;
 
 inline void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -43,14 +38,7 @@ struct TintaroFolder {
     TintaroFolder() {
         fs::create_directories(game());
         fs::create_directories(work());
-        for (const auto& entry : fs::recursive_directory_iterator(kGame)) {
-            const fs::path relative = fs::relative(entry.path(), kGame);
-            const std::string ext = entry.path().extension().string();
-            if (entry.is_directory())
-                fs::create_directories(game() / relative);
-            else if (ext == ".bmp" || ext == ".wav" || ext == ".ini")
-                fs::copy_file(entry.path(), game() / relative);
-        }
+        testsupport::copyGameFolder(kGame, game().string());
     }
     fs::path game() const { return dir.path() / "Tintaro"; }
     fs::path work() const { return dir.path() / "work"; }
@@ -82,7 +70,8 @@ struct GatefoldFolder {
     testsupport::TempDir dir;
 };
 
-inline std::string click(int x, int y) {
+// Moves the pointer there, then clicks.
+inline std::string moveAndClick(int x, int y) {
     return "move " + std::to_string(x) + " " + std::to_string(y) + "\nwait 2\nclick " +
            std::to_string(x) + " " + std::to_string(y) + "\nwait 4\n";
 }

@@ -23,9 +23,9 @@ namespace fs = std::filesystem;
 
 TEST(GatefoldFaults, BrokenBackgroundsLeaveTheScreenBareWithoutACrash) {
     // The list, a click on the game, its title screen, back to the list and to the title.
-    const std::string script = "wait 5\n" + click(14 + 60, 140 + 40) + "wait 5\n" +
-                               click(636 + 40, 365 + 20) + "wait 5\n" + click(14 + 60, 140 + 40) +
-                               "wait 5\nkey 1\nwait 10\n";
+    const std::string script = "wait 5\n" + moveAndClick(14 + 60, 140 + 40) + "wait 5\n" +
+                               moveAndClick(636 + 40, 365 + 20) + "wait 5\n" +
+                               moveAndClick(14 + 60, 140 + 40) + "wait 5\nkey 1\nwait 10\n";
     for (const char* file : {"Tintaro/title/titlebackground.bmp", "background.bmp"}) {
         for (const char* damage : {"missing", "empty", "cut", "text"}) {
             GatefoldFolder folder;
@@ -56,7 +56,7 @@ const char* kStill = "move 5 5\nwait 4\n";
 // A page whose picture or Back picture is missing still closes, and the menu goes on: the
 // screen under it comes back pixel for pixel and its SFX switch takes the next click.
 TEST(GatefoldFaults, APageWithoutItsPicturesStillCloses) {
-    const std::string title = click(14 + 60, 140 + 40);
+    const std::string title = moveAndClick(14 + 60, 140 + 40);
     struct Case {
         const char* file;   // removed from the menu folder
         std::string reach;  // from the list to the screen the page opens over
@@ -65,12 +65,16 @@ TEST(GatefoldFaults, APageWithoutItsPicturesStillCloses) {
     };
     const Case cases[] = {
         // Both are placed at (53, 18): these clicks lie outside where the picture would be.
-        {"Tintaro/title/HowToPlay.bmp", title, click(108, 324), click(20, 590), "How to Play"},
-        {"Tintaro/title/Credits.bmp", title, click(108, 463), click(780, 8), "Credits"},
+        {"Tintaro/title/HowToPlay.bmp", title, moveAndClick(108, 324), moveAndClick(20, 590),
+         "How to Play"},
+        {"Tintaro/title/Credits.bmp", title, moveAndClick(108, 463), moveAndClick(780, 8),
+         "Credits"},
         // Outside Upload and Clear; Clear would have rewritten the table.
-        {"backbutton.bmp", title, click(108, 393), click(20, 590), "High Scores without Back"},
-        {"infoscreen.bmp", "", click(670, 105), click(733, 388), "Info without its page, by Back"},
-        {"backbutton.bmp", "", click(670, 105), click(400, 300), "Info without Back"},
+        {"backbutton.bmp", title, moveAndClick(108, 393), moveAndClick(20, 590),
+         "High Scores without Back"},
+        {"infoscreen.bmp", "", moveAndClick(670, 105), moveAndClick(733, 388),
+         "Info without its page, by Back"},
+        {"backbutton.bmp", "", moveAndClick(670, 105), moveAndClick(400, 300), "Info without Back"},
     };
     for (const Case& c : cases) {
         GatefoldFolder folder;
@@ -81,7 +85,7 @@ TEST(GatefoldFaults, APageWithoutItsPicturesStillCloses) {
         auto run =
             folder.run("wait 5\n" + c.reach + kStill + "capture before.bmp\n" + c.open + c.close +
                        kStill + "capture after.bmp\n" + (c.reach.empty() ? title : "") +
-                       click(52 + 20, 505 + 15) + "wait 5\n");
+                       moveAndClick(52 + 20, 505 + 15) + "wait 5\n");
         EXPECT_EQ(run.exitStatus, 0) << c.what;
         const auto before = testsupport::readBmp24(run.captureDir + "/before.bmp");
         const auto after = testsupport::readBmp24(run.captureDir + "/after.bmp");
@@ -101,8 +105,8 @@ TEST(TintaroFaults, TheHelpPageWithoutItsPictureClosesOnAClickAnywhere) {
     ASSERT_TRUE(fs::remove(folder.game() / "title" / "HowToPlay.bmp"));
     // The page would lie at (53, 20): the closing click is outside it.
     auto run = folder.run("wait 5\n" + std::string(kStill) + "capture before.bmp\n" +
-                          "click 680 545\nwait 5\n" + click(20, 590) + kStill +
-                          "capture after.bmp\n" + click(x, y) + kExitButton);
+                          "click 680 545\nwait 5\n" + moveAndClick(20, 590) + kStill +
+                          "capture after.bmp\n" + moveAndClick(x, y) + kExitButton);
     EXPECT_EQ(run.exitStatus, 0);
     const auto before = testsupport::readBmp24(run.captureDir + "/before.bmp");
     const auto after = testsupport::readBmp24(run.captureDir + "/after.bmp");
@@ -118,7 +122,7 @@ TEST(TintaroFaults, AFifoWhereTheScoresGoNeitherHangsNorIsKept) {
     TintaroFolder folder;
     const fs::path scores = folder.game() / "hiscore.dat";
     ASSERT_EQ(::mkfifo(scores.c_str(), 0644), 0);
-    auto run = folder.run("wait 5\n" + click(x, y) + kExitButton);
+    auto run = folder.run("wait 5\n" + moveAndClick(x, y) + kExitButton);
     EXPECT_EQ(run.exitStatus, 0);
     // The game's score went into a real table; the FIFO was moved aside, not written to.
     EXPECT_EQ(readFile(scores).size(), 5204u);
@@ -132,8 +136,8 @@ TEST(GatefoldFaults, FifosWhereFilesAreReadNeitherHangNorCrash) {
     ASSERT_EQ(::mkfifo((folder.menu() / "Tintaro" / "hiscore.dat").c_str(), 0644), 0);
     ASSERT_EQ(::mkfifo((folder.menu() / "options.ini").c_str(), 0644), 0);
     // The list, the title screen, the hall of fame, then Esc.
-    auto run = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + "wait 5\n" + click(108, 390) +
-                          "wait 5\nkey 1\nwait 10\n");
+    auto run = folder.run("wait 5\n" + moveAndClick(14 + 60, 140 + 40) + "wait 5\n" +
+                          moveAndClick(108, 390) + "wait 5\nkey 1\nwait 10\n");
     EXPECT_EQ(run.exitStatus, 0);
     ASSERT_FALSE(run.transcript.empty());
     EXPECT_EQ(run.transcript.back(), "exit\t0");

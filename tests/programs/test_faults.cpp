@@ -105,7 +105,7 @@ TEST(TintaroFaults, WithoutATimerTheGameStillPlaysAndEndsNormally) {
     ASSERT_TRUE(blueTopArm(x, y));
     for (const char* fault : {"timer-caps", "time-begin-period", "time-set-event"}) {
         TintaroFolder folder;
-        auto run = folder.run("wait 5\n" + click(x, y) + kExitButton, {"--fail", fault});
+        auto run = folder.run("wait 5\n" + moveAndClick(x, y) + kExitButton, {"--fail", fault});
         EXPECT_EQ(run.exitStatus, 0) << fault;
         expectOneBlueTopMove(readFile(folder.game() / "moves.dat"), fault);
         // The debug log is off in delivered builds: the timer message writes no file.
@@ -117,9 +117,9 @@ TEST(GatefoldFaults, WithoutATimerTheMenuStillTakesClicks) {
     for (const char* fault : {"timer-caps", "time-begin-period", "time-set-event"}) {
         GatefoldFolder folder;
         // The game's slot opens its title screen, where the SFX switch is written at once.
-        auto run = folder.run(
-            "wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) + "key 1\nwait 10\n",
-            {"--fail", fault});
+        auto run = folder.run("wait 5\n" + moveAndClick(14 + 60, 140 + 40) +
+                                  moveAndClick(52 + 20, 505 + 15) + "key 1\nwait 10\n",
+                              {"--fail", fault});
         EXPECT_EQ(run.exitStatus, 0) << fault;
         const std::string options = readFile(folder.menu() / "options.ini");
         EXPECT_NE(options.find("SFX=N"), std::string::npos) << fault << ": " << options;
@@ -146,7 +146,7 @@ bool silentWav(const std::string& bytes, size_t& samples) {
 TEST(TintaroFaults, WithoutSoundTheGamePlaysSilently) {
     int x = 0, y = 0;
     ASSERT_TRUE(blueTopArm(x, y));
-    const std::string script = "wait 5\n" + click(x, y) + "wait 30\n" + kExitButton;
+    const std::string script = "wait 5\n" + moveAndClick(x, y) + "wait 30\n" + kExitButton;
     {
         // With sound the music starts at once and is heard.
         TintaroFolder folder;
@@ -176,7 +176,7 @@ TEST(TintaroFaults, FailedSavesKeepThePreviousFilesByteForByte) {
     ASSERT_TRUE(blueTopArm(x, y));
     TintaroFolder folder;
     // A first game leaves a move log and a score table.
-    auto first = folder.run("wait 5\n" + click(x, y) + kExitButton);
+    auto first = folder.run("wait 5\n" + moveAndClick(x, y) + kExitButton);
     ASSERT_EQ(first.exitStatus, 0);
     const std::string moves = readFile(folder.game() / "moves.dat");
     const std::string table = readFile(folder.game() / "hiscore.dat");
@@ -186,11 +186,12 @@ TEST(TintaroFaults, FailedSavesKeepThePreviousFilesByteForByte) {
 
     // The second resumes it, turns twice more and leaves through "exit" and through "new
     // game" with every write failing.
-    auto second =
-        folder.run("wait 5\n" + click(x, y) + click(x, y) + kExitButton, {"--fail", "file-write"});
+    auto second = folder.run("wait 5\n" + moveAndClick(x, y) + moveAndClick(x, y) + kExitButton,
+                             {"--fail", "file-write"});
     EXPECT_EQ(second.exitStatus, 0);
-    auto third = folder.run("wait 5\n" + click(x, y) + "click 610 545\nwait 5\n" + kExitButton,
-                            {"--fail", "file-write"});
+    auto third =
+        folder.run("wait 5\n" + moveAndClick(x, y) + "click 610 545\nwait 5\n" + kExitButton,
+                   {"--fail", "file-write"});
     EXPECT_EQ(third.exitStatus, 0);
     // Each run tells the player once, whatever else failed after it, what was not saved,
     // why and where.
@@ -206,7 +207,7 @@ TEST(TintaroFaults, FailedSavesKeepThePreviousFilesByteForByte) {
     EXPECT_FALSE(fs::exists(folder.dir.path() / "options.ini"));
 
     // And the saved game still resumes: a later save holds the first move plus the new one.
-    auto fourth = folder.run("wait 5\n" + click(x, y) + kExitButton);
+    auto fourth = folder.run("wait 5\n" + moveAndClick(x, y) + kExitButton);
     EXPECT_EQ(fourth.exitStatus, 0);
     const std::string later = readFile(folder.game() / "moves.dat");
     ASSERT_GE(later.size(), 20u);
@@ -219,10 +220,10 @@ TEST(GatefoldFaults, FailedSavesKeepTheOptionsFileByteForByte) {
     writeFile(folder.menu() / "options.ini", options);
     const auto before = snapshot(folder.menu());
     // SFX and Music switches, then the third name field, with every write failing.
-    auto run =
-        folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
-                       click(106 + 20, 505 + 15) + click(238 + 60, 420 + 15) + "key 1\nwait 10\n",
-                   {"--fail", "file-write"});
+    auto run = folder.run("wait 5\n" + moveAndClick(14 + 60, 140 + 40) +
+                              moveAndClick(52 + 20, 505 + 15) + moveAndClick(106 + 20, 505 + 15) +
+                              moveAndClick(238 + 60, 420 + 15) + "key 1\nwait 10\n",
+                          {"--fail", "file-write"});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(readFile(folder.menu() / "options.ini"), options);
     EXPECT_EQ(snapshot(folder.menu()), before) << "no file added or changed";
@@ -232,15 +233,17 @@ TEST(GatefoldFaults, FailedSavesKeepTheOptionsFileByteForByte) {
         "messagebox\tYour settings could not be saved: the disk is full (" +
         folder.menu().string() + ").\tNot saved"};
     EXPECT_EQ(linesStarting(run, "messagebox\t"), told);
-    auto switches = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
-                                   click(52 + 20, 505 + 15) + "key 1\nwait 10\n",
-                               {"--fail", "file-write"});
+    auto switches =
+        folder.run("wait 5\n" + moveAndClick(14 + 60, 140 + 40) + moveAndClick(52 + 20, 505 + 15) +
+                       moveAndClick(52 + 20, 505 + 15) + "key 1\nwait 10\n",
+                   {"--fail", "file-write"});
     EXPECT_EQ(switches.exitStatus, 0);
     EXPECT_EQ(linesStarting(switches, "messagebox\t"), told);
 
     // Without the fault the same clicks are written, so the clicks did reach the switches.
-    auto control = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + click(52 + 20, 505 + 15) +
-                              click(238 + 60, 420 + 15) + "key 1\nwait 10\n");
+    auto control =
+        folder.run("wait 5\n" + moveAndClick(14 + 60, 140 + 40) + moveAndClick(52 + 20, 505 + 15) +
+                   moveAndClick(238 + 60, 420 + 15) + "key 1\nwait 10\n");
     EXPECT_EQ(control.exitStatus, 0);
     const std::string written = readFile(folder.menu() / "options.ini");
     EXPECT_NE(written.find("SFX=N"), std::string::npos) << written;
@@ -269,7 +272,7 @@ TEST(TintaroFaults, ResourceFailuresEndWithoutACrash) {
         {"create-surface", 0}, {"global-alloc", 0}, {"create-thread", 0}, {"create-event", 0}};
     for (const Outcome& o : outcomes) {
         TintaroFolder folder;
-        auto run = folder.run("wait 5\n" + click(x, y) + kExitButton, {"--fail", o.fault});
+        auto run = folder.run("wait 5\n" + moveAndClick(x, y) + kExitButton, {"--fail", o.fault});
         expectOrdinaryEnd(run, o, "Tintaro");
         // Without surfaces there are no pictures to hit: the game runs on, unplayable, and
         // the end of the script closes it with no move made.
@@ -285,8 +288,9 @@ TEST(GatefoldFaults, ResourceFailuresEndWithoutACrash) {
                                 {"create-event", 0},   {"sound-device", 0}, {"sound-buffer", 0}};
     for (const Outcome& o : outcomes) {
         GatefoldFolder folder;
-        auto run = folder.run("wait 5\n" + click(14 + 60, 140 + 40) + "wait 10\nkey 1\nwait 10\n",
-                              {"--fail", o.fault});
+        auto run =
+            folder.run("wait 5\n" + moveAndClick(14 + 60, 140 + 40) + "wait 10\nkey 1\nwait 10\n",
+                       {"--fail", o.fault});
         expectOrdinaryEnd(run, o, "Gatefold");
     }
 }

@@ -28,12 +28,7 @@ int countLines(const std::vector<std::string>& lines, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::readFile;
 
 // Pixels of the box (x, y, w, h) whose 16-bit colours differ between the two pictures.
 int differingPixels(const testsupport::Picture& a, const testsupport::Picture& b, int x, int y,

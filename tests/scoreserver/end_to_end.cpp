@@ -33,12 +33,7 @@ using servertest::Reply;
 const std::string kStage = STUDIO_STAGE_DIR;
 const std::string kServer = STUDIO_SCORESERVER;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::readFile;
 
 // The score server program on 127.0.0.1 with its database in `folder`, stopped with SIGTERM
 // when the object goes.

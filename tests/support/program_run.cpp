@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -126,6 +127,18 @@ std::int32_t int32At(const std::string& bytes, size_t at) {
     std::int32_t v = 0;
     if (at + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + at, 4);
     return v;
+}
+
+void copyGameFolder(const std::string& from, const std::string& to) {
+    namespace fs = std::filesystem;
+    for (const auto& entry : fs::recursive_directory_iterator(from)) {
+        const fs::path relative = fs::relative(entry.path(), from);
+        const std::string ext = entry.path().extension().string();
+        if (entry.is_directory())
+            fs::create_directories(fs::path(to) / relative);
+        else if (ext == ".bmp" || ext == ".wav" || ext == ".ini")
+            fs::copy_file(entry.path(), fs::path(to) / relative);
+    }
 }
 
 }  // namespace testsupport

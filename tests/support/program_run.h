@@ -25,6 +25,9 @@ int startHeadless(const std::string& program, const std::string& folder, const s
                   const std::vector<std::string>& extraArgs, const std::string& workDir);
 ProgramRun finishHeadless(int pid, const std::string& workDir);
 
+// Copies a staged game folder's pictures, sounds and settings into `to`, no saved files.
+void copyGameFolder(const std::string& from, const std::string& to);
+
 struct Picture {
     int width = 0, height = 0;
     std::vector<unsigned char> rgb;  // top-down, 3 bytes a pixel

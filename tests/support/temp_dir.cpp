@@ -27,7 +27,11 @@ std::string TempDir::write(const std::string& relative, const std::string& conte
 }
 
 std::string TempDir::read(const std::string& relative) const {
-    std::ifstream in(path_ / relative, std::ios::binary);
+    return readFile(path_ / relative);
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();

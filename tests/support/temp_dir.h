@@ -23,4 +23,7 @@ private:
     std::filesystem::path path_;
 };
 
+// The whole of a file's bytes; empty when it cannot be read.
+std::string readFile(const std::filesystem::path& path);
+
 }  // namespace testsupport

@@ -32,26 +32,13 @@ inline constexpr const char* kHelp = "click 680 545\nwait 5\n";
 
 // A game folder of its own: the pictures, sounds and settings, no saved files.
 inline void copyGame(const fs::path& to) {
-    for (const auto& entry : fs::recursive_directory_iterator(kGame)) {
-        const fs::path relative = fs::relative(entry.path(), kGame);
-        const std::string ext = entry.path().extension().string();
-        if (entry.is_directory()) {
-            fs::create_directories(to / relative);
-        } else if (ext == ".bmp" || ext == ".wav" || ext == ".ini") {
-            fs::copy_file(entry.path(), to / relative);
-        }
-    }
+    testsupport::copyGameFolder(kGame, to.string());
 }
 inline void copyGame(const testsupport::TempDir& dir) {
     copyGame(dir.path());
 }
 
-inline std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::readFile;
 
 // Where a click turns `arm` in the staged game.
 inline bool armPoint(const ArmPlace& arm, bool transparent, int& sx, int& sy) {
