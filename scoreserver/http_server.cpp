@@ -222,6 +222,12 @@ std::uint16_t HttpServer::port() const {
     return info != nullptr ? info->port : 0;
 }
 
+unsigned HttpServer::openConnections() const {
+    if (daemon_ == nullptr) return 0;
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_CURRENT_CONNECTIONS);
+    return info != nullptr ? info->num_connections : 0;
+}
+
 HttpServer::Answer HttpServer::answer(const Request& request) {
     const bool post = request.method == "POST";
     const bool upload = request.path == kUploadPath;

@@ -65,6 +65,8 @@ public:
     std::uint16_t port() const;
     // The connections cut because a request took longer than allowed, since the start.
     long connectionsCut() const { return deadlines_.cut(); }
+    // The connections accepted and not yet closed; one refused for a limit is not among them.
+    unsigned openConnections() const;
     ConnectionDeadlines& deadlines() { return deadlines_; }
 
     struct Request {

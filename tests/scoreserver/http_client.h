@@ -9,8 +9,10 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 namespace servertest {
 
@@ -111,6 +113,18 @@ inline std::string attribute(const std::string& page, const std::string& before)
     for (std::size_t at; (at = value.find("&amp;")) != std::string::npos;)
         value.replace(at, 5, "&");
     return value;
+}
+
+// Waits up to ten seconds until the server holds `count` connections: connect() returns once
+// the system has queued a connection, before the server has taken it in or refused it.
+template <class Server>
+bool waitForOpenConnections(const Server& server, unsigned count) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (server.openConnections() != count) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 // What a browser sends for a preview page's Publish button.

@@ -554,7 +554,8 @@ TEST_P(HttpServerTest, RequestsAreAnsweredBesideAWaitingPublishAndTheAddressLimi
         ASSERT_GE(fd, 0);
         open.push_back(fd);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // all of them accepted
+    // Eight taken in, the ninth refused.
+    ASSERT_TRUE(servertest::waitForOpenConnections(threaded, limits.connectionsPerAddress));
     int answered = 0;
     for (const int fd : open) {
         const std::string get = "GET / HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n";
