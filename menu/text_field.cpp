@@ -176,7 +176,10 @@ void TextField::draw(IDirectDrawSurface* surface) {
     if (caret) {
         const int now = getTimerClockMs();
         if (now > caret->frameClock) {
-            caret->frameClock = now + kBlinkMs;
+            // The next blink is due a blink after this one was, however late its frame came,
+            // so the caret keeps its time; the first, or one after a long pause, starts afresh.
+            const bool onTime = caret->frameClock != 0 && now - caret->frameClock < kBlinkMs;
+            caret->frameClock = (onTime ? caret->frameClock : now) + kBlinkMs;
             blinkOn = 1 - blinkOn;
         }
     }

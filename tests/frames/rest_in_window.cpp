@@ -84,19 +84,27 @@ protected:
         return out;
     }
 
-    // Waits until the program has presented frames and then none for `quietMs`.
-    bool waitForRest(int quietMs = 700, int timeoutMs = 20000) const {
+    // Waits until the program has presented frames after `since` and then none for `quietMs`.
+    bool waitForRest(long long since = 0, int quietMs = 700, int timeoutMs = 20000) const {
         const long long give = nowUs() + timeoutMs * 1000LL;
         while (nowUs() < give) {
             std::this_thread::sleep_for(milliseconds(50));
             const auto f = frames();
-            if (!f.empty() && nowUs() - f.back().us > quietMs * 1000LL) return true;
+            if (!f.empty() && f.back().us > since && nowUs() - f.back().us > quietMs * 1000LL)
+                return true;
         }
         return false;
     }
 
     static void xdotool(const std::string& args) {
         ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args;
+    }
+    // The pointer moved or clicked, and the program at rest again after its answer: xdotool
+    // may return before the program has drawn it.
+    void xdotoolThenRest(const std::string& args) {
+        const long long before = nowUs();
+        xdotool(args);
+        ASSERT_TRUE(waitForRest(before)) << "no rest after " << args;
     }
 
     // The frames presented after `since`, and the times at which the picture changed.
@@ -112,6 +120,22 @@ protected:
         return changes;
     }
 
+    // The steps between `changes` keep `period` microseconds: each within a quarter of it (a
+    // frame late on a busy machine is not a fault), all of them within 3 % of it on average.
+    static void expectSteps(const std::vector<long long>& changes, long long period,
+                            const char* what) {
+        ASSERT_GE(changes.size(), 2u) << what;
+        for (size_t i = 1; i < changes.size(); ++i) {
+            const long long step = changes[i] - changes[i - 1];
+            EXPECT_GE(step, period - period / 4) << what << " step " << i;
+            EXPECT_LE(step, period + period / 4) << what << " step " << i;
+        }
+        const long long mean =
+            (changes.back() - changes.front()) / static_cast<long long>(changes.size() - 1);
+        EXPECT_GE(mean, period - period * 3 / 100) << what << " steps on average";
+        EXPECT_LE(mean, period + period * 3 / 100) << what << " steps on average";
+    }
+
     testsupport::TempDir dir;
     std::string log;
     pid_t pid = -1;
@@ -121,14 +145,14 @@ TEST_F(RealWindow, AClickAtRestIsAnsweredAtOnceAndTheHintPulsesOnTime) {
     start(TINTARO_FRAMES, "menu/Tintaro", "");
     ASSERT_TRUE(waitForRest()) << "the game never came to rest";
     // At rest the game presents nothing: a second without a single frame.
-    xdotool("mousemove 477 545");  // onto the Hint button; its lit look shows, then rest again
-    ASSERT_TRUE(waitForRest());
+    xdotoolThenRest("mousemove 477 545");  // onto the Hint button: its lit look, then rest
     const long long before = frames().back().us;
     std::this_thread::sleep_for(milliseconds(1000));
     EXPECT_EQ(frames().back().us, before) << "frames while nothing changes";
 
     const long long clicked = nowUs();
     xdotool("click 1");
+    const long long delivered = nowUs();  // xdotool itself takes a while to start
     std::this_thread::sleep_for(milliseconds(3000));
     const auto all = frames();
     int presents = 0;
@@ -138,7 +162,7 @@ TEST_F(RealWindow, AClickAtRestIsAnsweredAtOnceAndTheHintPulsesOnTime) {
     for (const Frame& f : all)
         if (f.us > clicked && f.us <= changes.front()) ++framesToAnswer;
     EXPECT_LE(framesToAnswer, 4) << "frames from the click to its answer";
-    EXPECT_LE(changes.front() - clicked, 150'000) << "microseconds from the click to its answer";
+    EXPECT_LE(changes.front() - delivered, 150'000) << "microseconds from the click to its answer";
 
     std::string seen;  // the changes, in ms after the click, for a failure's message
     for (long long c : changes) seen += " " + std::to_string((c - clicked) / 1000);
@@ -146,11 +170,7 @@ TEST_F(RealWindow, AClickAtRestIsAnsweredAtOnceAndTheHintPulsesOnTime) {
     // The pulse: lit from the answer on, unlit, lit ... eight steps 250 ms apart.
     ASSERT_GE(changes.size(), 8u);
     const std::vector<long long> pulse(changes.begin(), changes.begin() + 8);
-    for (size_t i = 1; i < pulse.size(); ++i) {
-        const long long step = pulse[i] - pulse[i - 1];
-        EXPECT_GE(step, 215'000) << "pulse step " << i;
-        EXPECT_LE(step, 290'000) << "pulse step " << i;
-    }
+    expectSteps(pulse, 250'000, "pulse");
     int pulsePresents = 0;
     changesAfter(all, pulse.front(), pulse.back(), &pulsePresents);
     // At the display's pace 1.75 s take about 105 frames; resting between the steps, a
@@ -162,20 +182,15 @@ TEST_F(RealWindow, AClickAtRestIsAnsweredAtOnceAndTheHintPulsesOnTime) {
 TEST_F(RealWindow, TheCaretBlinksOnTimeWhileTheMenuRests) {
     start(GATEFOLD_FRAMES, "menu", "Tintaro");
     ASSERT_TRUE(waitForRest()) << "the menu never came to rest";
-    xdotool("mousemove 74 180 click 1");  // the first game's title screen
-    ASSERT_TRUE(waitForRest());
-    xdotool("mousemove 400 342 click 1");  // its Players: the page opens with the caret
+    xdotoolThenRest("mousemove 74 180 click 1");  // the first game's title screen
+    xdotool("mousemove 400 342 click 1");         // its Players: the page opens with the caret
     std::this_thread::sleep_for(milliseconds(1200));
     const long long from = nowUs();
     std::this_thread::sleep_for(milliseconds(3000));
     int presents = 0;
     const auto changes = changesAfter(frames(), from, from + 3'000'000, &presents);
     ASSERT_GE(changes.size(), 5u) << "the caret does not blink";
-    for (size_t i = 1; i < changes.size(); ++i) {
-        const long long step = changes[i] - changes[i - 1];
-        EXPECT_GE(step, 470'000) << "blink " << i;
-        EXPECT_LE(step, 540'000) << "blink " << i;
-    }
+    expectSteps(changes, 500'000, "blink");
     // At the display's pace three seconds are 180 frames; a handful after each blink here.
     EXPECT_LE(presents, 60) << "frames in three seconds of blinking";
 }

@@ -307,6 +307,15 @@ TEST_F(TextFieldTest, CaretChangesPhaseEvery500Milliseconds) {
     EXPECT_EQ(caretShown(), first);
     ASSERT_TRUE(advanceClockPast(next));
     EXPECT_NE(caretShown(), first);
+    // A frame that came late does not put the blinks off: each is due 500 ms after the last
+    // was due, until a pause longer than a blink starts them afresh.
+    EXPECT_EQ(field.caret->frameClock, next + 500);
+    ASSERT_TRUE(advanceClockPast(next + 700));
+    EXPECT_EQ(caretShown(), first);
+    EXPECT_EQ(field.caret->frameClock, next + 1000);
+    ASSERT_TRUE(advanceClockPast(next + 1600));
+    caretShown();
+    EXPECT_GT(field.caret->frameClock, next + 2100);
     stopTimerService();
     target->Release();
 }
