@@ -16,7 +16,7 @@
 #include "platform/backend.h"
 #include "platform/storage/path.h"
 #include "platform/transcript.h"
-#include "platform/win32/process.h"
+#include "platform/win32/shell_execute.h"
 #include "platform/win32/win32.h"
 
 extern char** environ;

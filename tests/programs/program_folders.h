@@ -14,17 +14,19 @@
 
 #include "tests/support/program_run.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tintaro_arms.h"
 
 namespace programtest {
 
 namespace fs = std::filesystem;
 using testsupport::int32At;
 inline const std::string kStage = STUDIO_STAGE_DIR;
-inline const std::string kGame = kStage + "/Tintaro";
+inline const std::string kGame = testsupport::kStagedTintaro;
 inline const std::string kTintaro = kGame + "/Tintaro-headless";
 inline const std::string kGatefold = kStage + "/Gatefold-headless";
 
-inline constexpr const char* kExitButton = "click 750 545\nwait 5\n";
+using testsupport::kExit;
+using testsupport::kNewGame;
 
 using testsupport::readFile;
 
@@ -78,19 +80,7 @@ inline std::string moveAndClick(int x, int y) {
 
 // A point on the blue-top arm's opaque picture, which turns ring 0 anticlockwise.
 inline bool blueTopArm(int& sx, int& sy) {
-    const auto strip = testsupport::readBmp24(kGame + "/bluetop.bmp");
-    if (!strip.ok()) return false;
-    const int w = strip.width / 2, h = strip.height;
-    for (int r = 0; r < w + h; ++r)
-        for (int dy = -r; dy <= r; ++dy)
-            for (int dx = -r; dx <= r; ++dx) {
-                const int x = w / 2 + dx, y = h / 2 + dy;
-                if (x < 0 || y < 0 || x >= w || y >= h || pureBlue(strip, x, y)) continue;
-                sx = 272 + x;
-                sy = 161 + y;
-                return true;
-            }
-    return false;
+    return testsupport::armPoint(kGame, testsupport::kArms[0], false, sx, sy);
 }
 
 // The one-move log "exit" saves after the blue-top arm: count 1, ring 0, direction 0 (the

@@ -106,7 +106,7 @@ TEST(TintaroFaults, TheHelpPageWithoutItsPictureClosesOnAClickAnywhere) {
     // The page would lie at (53, 20): the closing click is outside it.
     auto run = folder.run("wait 5\n" + std::string(kStill) + "capture before.bmp\n" +
                           "click 680 545\nwait 5\n" + moveAndClick(20, 590) + kStill +
-                          "capture after.bmp\n" + moveAndClick(x, y) + kExitButton);
+                          "capture after.bmp\n" + moveAndClick(x, y) + kExit);
     EXPECT_EQ(run.exitStatus, 0);
     const auto before = testsupport::readBmp24(run.captureDir + "/before.bmp");
     const auto after = testsupport::readBmp24(run.captureDir + "/after.bmp");
@@ -122,7 +122,7 @@ TEST(TintaroFaults, AFifoWhereTheScoresGoNeitherHangsNorIsKept) {
     TintaroFolder folder;
     const fs::path scores = folder.game() / "hiscore.dat";
     ASSERT_EQ(::mkfifo(scores.c_str(), 0644), 0);
-    auto run = folder.run("wait 5\n" + moveAndClick(x, y) + kExitButton);
+    auto run = folder.run("wait 5\n" + moveAndClick(x, y) + kExit);
     EXPECT_EQ(run.exitStatus, 0);
     // The game's score went into a real table; the FIFO was moved aside, not written to.
     EXPECT_EQ(readFile(scores).size(), 5204u);

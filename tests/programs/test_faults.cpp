@@ -65,7 +65,7 @@ TEST(TintaroFaults, StartUpFailuresGiveTheirMessageAndResult) {
     for (const StartUp& c : cases) {
         TintaroFolder folder;
         if (!c.setup.empty()) writeFile(folder.game() / "setup.ini", c.setup);
-        auto run = folder.run("wait 5\n" + std::string(kExitButton), c.args);
+        auto run = folder.run("wait 5\n" + std::string(kExit), c.args);
         const std::string what = c.args[1] + (c.setup.empty() ? "" : " full screen");
         EXPECT_EQ(run.exitStatus, c.exitStatus) << what;
         const auto boxes = linesStarting(run, "messagebox\t");
@@ -105,7 +105,7 @@ TEST(TintaroFaults, WithoutATimerTheGameStillPlaysAndEndsNormally) {
     ASSERT_TRUE(blueTopArm(x, y));
     for (const char* fault : {"timer-caps", "time-begin-period", "time-set-event"}) {
         TintaroFolder folder;
-        auto run = folder.run("wait 5\n" + moveAndClick(x, y) + kExitButton, {"--fail", fault});
+        auto run = folder.run("wait 5\n" + moveAndClick(x, y) + kExit, {"--fail", fault});
         EXPECT_EQ(run.exitStatus, 0) << fault;
         expectOneBlueTopMove(readFile(folder.game() / "moves.dat"), fault);
         // The debug log is off in delivered builds: the timer message writes no file.
@@ -146,7 +146,7 @@ bool silentWav(const std::string& bytes, size_t& samples) {
 TEST(TintaroFaults, WithoutSoundTheGamePlaysSilently) {
     int x = 0, y = 0;
     ASSERT_TRUE(blueTopArm(x, y));
-    const std::string script = "wait 5\n" + moveAndClick(x, y) + "wait 30\n" + kExitButton;
+    const std::string script = "wait 5\n" + moveAndClick(x, y) + "wait 30\n" + kExit;
     {
         // With sound the music starts at once and is heard.
         TintaroFolder folder;
@@ -176,7 +176,7 @@ TEST(TintaroFaults, FailedSavesKeepThePreviousFilesByteForByte) {
     ASSERT_TRUE(blueTopArm(x, y));
     TintaroFolder folder;
     // A first game leaves a move log and a score table.
-    auto first = folder.run("wait 5\n" + moveAndClick(x, y) + kExitButton);
+    auto first = folder.run("wait 5\n" + moveAndClick(x, y) + kExit);
     ASSERT_EQ(first.exitStatus, 0);
     const std::string moves = readFile(folder.game() / "moves.dat");
     const std::string table = readFile(folder.game() / "hiscore.dat");
@@ -186,12 +186,11 @@ TEST(TintaroFaults, FailedSavesKeepThePreviousFilesByteForByte) {
 
     // The second resumes it, turns twice more and leaves through "exit" and through "new
     // game" with every write failing.
-    auto second = folder.run("wait 5\n" + moveAndClick(x, y) + moveAndClick(x, y) + kExitButton,
+    auto second = folder.run("wait 5\n" + moveAndClick(x, y) + moveAndClick(x, y) + kExit,
                              {"--fail", "file-write"});
     EXPECT_EQ(second.exitStatus, 0);
-    auto third =
-        folder.run("wait 5\n" + moveAndClick(x, y) + "click 610 545\nwait 5\n" + kExitButton,
-                   {"--fail", "file-write"});
+    auto third = folder.run("wait 5\n" + moveAndClick(x, y) + std::string(kNewGame) + kExit,
+                            {"--fail", "file-write"});
     EXPECT_EQ(third.exitStatus, 0);
     // Each run tells the player once, whatever else failed after it, what was not saved,
     // why and where.
@@ -207,7 +206,7 @@ TEST(TintaroFaults, FailedSavesKeepThePreviousFilesByteForByte) {
     EXPECT_FALSE(fs::exists(folder.dir.path() / "options.ini"));
 
     // And the saved game still resumes: a later save holds the first move plus the new one.
-    auto fourth = folder.run("wait 5\n" + moveAndClick(x, y) + kExitButton);
+    auto fourth = folder.run("wait 5\n" + moveAndClick(x, y) + kExit);
     EXPECT_EQ(fourth.exitStatus, 0);
     const std::string later = readFile(folder.game() / "moves.dat");
     ASSERT_GE(later.size(), 20u);
@@ -272,7 +271,7 @@ TEST(TintaroFaults, ResourceFailuresEndWithoutACrash) {
         {"create-surface", 0}, {"global-alloc", 0}, {"create-thread", 0}, {"create-event", 0}};
     for (const Outcome& o : outcomes) {
         TintaroFolder folder;
-        auto run = folder.run("wait 5\n" + moveAndClick(x, y) + kExitButton, {"--fail", o.fault});
+        auto run = folder.run("wait 5\n" + moveAndClick(x, y) + kExit, {"--fail", o.fault});
         expectOrdinaryEnd(run, o, "Tintaro");
         // Without surfaces there are no pictures to hit: the game runs on, unplayable, and
         // the end of the script closes it with no move made.

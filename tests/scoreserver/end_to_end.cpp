@@ -130,14 +130,7 @@ fs::path stageMenu(const testsupport::TempDir& dir, const std::string& site,
         if (e.is_regular_file() && (ext == ".bmp" || ext == ".ini"))
             fs::copy_file(e.path(), menu / e.path().filename());
     }
-    for (const auto& e : fs::recursive_directory_iterator(kStage + "/Tintaro")) {
-        const fs::path relative = fs::relative(e.path(), kStage + "/Tintaro");
-        const std::string ext = e.path().extension().string();
-        if (e.is_directory())
-            fs::create_directories(menu / "Tintaro" / relative);
-        else if (ext == ".bmp" || ext == ".wav" || ext == ".ini")
-            fs::copy_file(e.path(), menu / "Tintaro" / relative);
-    }
+    testsupport::copyGameFolder(testsupport::kStagedTintaro, (menu / "Tintaro").string());
     std::string setup = readFile(menu / "setup.ini");
     const std::size_t at = setup.find("website=");
     if (at == std::string::npos) return {};
@@ -150,7 +143,7 @@ fs::path stageMenu(const testsupport::TempDir& dir, const std::string& site,
 // A click that turns `arm`'s ring in the staged game.
 std::string clickOn(const testsupport::ArmPlace& arm) {
     int x = 0, y = 0;
-    if (!testsupport::armPoint(kStage + "/Tintaro", arm, false, x, y)) return {};
+    if (!testsupport::armPoint(testsupport::kStagedTintaro, arm, false, x, y)) return {};
     return "click " + std::to_string(x) + " " + std::to_string(y) + "\nwait 4\n";
 }
 
@@ -174,9 +167,8 @@ Played playTintaro(const fs::path& menu, const std::vector<int>& arms) {
         played.moves += static_cast<char>('0' + 2 * arm.ring + arm.direction);
     }
     const fs::path game = menu / "Tintaro";
-    const auto run =
-        testsupport::runHeadless(kStage + "/Tintaro/Tintaro-headless", game.string(),
-                                 script + "click 750 545\nwait 5\n", {}, game.string());
+    const auto run = testsupport::runHeadless(kStage + "/Tintaro/Tintaro-headless", game.string(),
+                                              script + testsupport::kExit, {}, game.string());
     if (run.exitStatus == 0 && fs::exists(game / "hiscore.moves")) played.score = rules.getScore();
     return played;
 }

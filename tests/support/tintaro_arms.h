@@ -1,9 +1,15 @@
-// Where the headless Tintaro's six arms sit on its board, and where a click turns each one.
+// The staged Tintaro's folder, where its six arms sit on the board and where a click turns
+// each one, and its buttons clicked.
 #pragma once
 
 #include <string>
 
 namespace testsupport {
+
+inline const std::string kStagedTintaro = std::string(STUDIO_STAGE_DIR) + "/Tintaro";
+// A click on the Exit or New Game button, and the frames it takes.
+inline constexpr const char* kExit = "click 750 545\nwait 5\n";
+inline constexpr const char* kNewGame = "click 610 545\nwait 5\n";
 
 struct ArmPlace {
     const char* name;

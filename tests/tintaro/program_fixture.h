@@ -21,13 +21,13 @@ namespace tintarotest {
 namespace fs = std::filesystem;
 using testsupport::int32At;
 
-inline const std::string kGame = std::string(STUDIO_STAGE_DIR) + "/Tintaro";
+inline const std::string kGame = testsupport::kStagedTintaro;
 inline const std::string kProgram = kGame + "/Tintaro-headless";
 
 using testsupport::ArmPlace;
 using testsupport::kArms;
-inline constexpr const char* kExit = "click 750 545\nwait 5\n";
-inline constexpr const char* kNewGame = "click 610 545\nwait 5\n";
+using testsupport::kExit;
+using testsupport::kNewGame;
 inline constexpr const char* kHelp = "click 680 545\nwait 5\n";
 
 // A game folder of its own: the pictures, sounds and settings, no saved files.

@@ -109,14 +109,7 @@ TEST(TintaroProgram, APlayerWhoOnlyClicksTheHintedArmsSolvesThePuzzle) {
 fs::path quietGame(const testsupport::TempDir& root) {
     const fs::path game = root.path() / "Tintaro";
     fs::create_directories(game);
-    for (const auto& entry : fs::recursive_directory_iterator(kGame)) {
-        const fs::path relative = fs::relative(entry.path(), kGame);
-        const std::string ext = entry.path().extension().string();
-        if (entry.is_directory())
-            fs::create_directories(game / relative);
-        else if (ext == ".bmp" || ext == ".wav" || ext == ".ini")
-            fs::copy_file(entry.path(), game / relative);
-    }
+    copyGame(game);
     root.write("options.ini", "[setup]\r\nmusic=N\r\n");
     return game;
 }

@@ -3,62 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <vector>
 
 #include "platform/display/ddraw.h"
 #include "platform/display/ddraw_internal.h"
+#include "tests/platform/display/surface_fixture.h"
 
 namespace {
 
-class DirectDrawTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK); }
-    void TearDown() override {
-        for (auto* s : made) s->Release();
-        dd->Release();
-    }
-    IDirectDrawSurface* make(int w, int h, bool rgb555 = false) {
-        DDSURFACEDESC d{};
-        d.dwSize = sizeof d;
-        d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        d.dwWidth = w;
-        d.dwHeight = h;
-        d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        if (rgb555) {
-            d.dwFlags |= DDSD_PIXELFORMAT;
-            d.ddpfPixelFormat = {sizeof(DDPIXELFORMAT), DDPF_RGB, 0, 16, 0x7C00, 0x03E0, 0x001F, 0};
-        }
-        IDirectDrawSurface* s = nullptr;
-        EXPECT_EQ(dd->CreateSurface(&d, &s, nullptr), DD_OK);
-        made.push_back(s);
-        return s;
-    }
-    static void fill(IDirectDrawSurface* s, RECT* r, std::uint16_t value) {
-        DDBLTFX fx{};
-        fx.dwSize = sizeof fx;
-        fx.dwFillColor = value;
-        ASSERT_EQ(s->Blt(r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
-    }
-    static std::uint16_t pixel(IDirectDrawSurface* s, int x, int y) {
-        DDSURFACEDESC d{};
-        d.dwSize = sizeof d;
-        EXPECT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
-        auto v = reinterpret_cast<std::uint16_t*>(static_cast<char*>(d.lpSurface) + y * d.lPitch)[x];
-        s->Unlock(nullptr);
-        return v;
-    }
-    static void setPixel(IDirectDrawSurface* s, int x, int y, std::uint16_t v) {
-        RECT r{x, y, x + 1, y + 1};
-        fill(s, &r, v);
-    }
-    IDirectDraw* dd = nullptr;
-    std::vector<IDirectDrawSurface*> made;
-};
+using DirectDrawTest = surfacetest::Surfaces;
 
 TEST_F(DirectDrawTest, DescriptionsCarryTheSizePitchAndMasks) {
-    auto* a = make(50, 44);
-    auto* b = make(10, 10, true);
+    // Without a pixel format a surface takes the display's, 565.
     DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    d.dwWidth = 50;
+    d.dwHeight = 44;
+    d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    IDirectDrawSurface* a = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&d, &a, nullptr), DD_OK);
+    made.push_back(a);
+    auto* b = make(10, 10, 16, 0x03E0);
+    d = {};
     d.dwSize = sizeof d;
     ASSERT_EQ(a->GetSurfaceDesc(&d), DD_OK);
     EXPECT_EQ(d.dwWidth, 50u);
@@ -78,8 +44,9 @@ TEST_F(DirectDrawTest, DescriptionsCarryTheSizePitchAndMasks) {
 TEST_F(DirectDrawTest, RectanglesOutsideEitherSurfaceAreRefusedAndChangeNothing) {
     auto* src = make(20, 20);
     auto* dst = make(40, 40);
-    fill(src, nullptr, 0x1234);
-    RECT inside{0, 0, 20, 20}, past{30, 30, 50, 50}, negative{-5, 0, 15, 20}, inverted{10, 10, 5, 5};
+    ASSERT_EQ(fill(src, nullptr, 0x1234), DD_OK);
+    RECT inside{0, 0, 20, 20}, past{30, 30, 50, 50}, negative{-5, 0, 15, 20},
+        inverted{10, 10, 5, 5};
     EXPECT_EQ(dst->Blt(&past, src, nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDRECT);
     EXPECT_EQ(dst->Blt(&negative, src, nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDRECT);
     EXPECT_EQ(dst->Blt(&inverted, src, nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDRECT);
@@ -100,7 +67,7 @@ TEST_F(DirectDrawTest, AViewportClipsTheDestinationAndTheSourceWithIt) {
     auto* src = make(20, 10);
     for (int x = 0; x < 20; ++x) {
         RECT col{x, 0, x + 1, 10};
-        fill(src, &col, static_cast<std::uint16_t>(100 + x));
+        ASSERT_EQ(fill(src, &col, static_cast<std::uint16_t>(100 + x)), DD_OK);
     }
     RECT vp{0, 0, 100, 60};
     platform::surfaceSetViewport(back, &vp);
@@ -116,11 +83,11 @@ TEST_F(DirectDrawTest, AViewportClipsTheDestinationAndTheSourceWithIt) {
 
 TEST_F(DirectDrawTest, ColourKeysSkipTheKeyOn565And555) {
     for (bool rgb555 : {false, true}) {
-        auto* src = make(4, 1, rgb555);
-        auto* dst = make(4, 1, rgb555);
+        auto* src = make(4, 1, 16, rgb555 ? 0x03E0 : 0x07E0);
+        auto* dst = make(4, 1, 16, rgb555 ? 0x03E0 : 0x07E0);
         const std::uint16_t blue = 0x001F;
         const std::uint16_t white = rgb555 ? 0x7FFF : 0xFFFF;
-        fill(dst, nullptr, 0x0421);
+        ASSERT_EQ(fill(dst, nullptr, 0x0421), DD_OK);
         setPixel(src, 0, 0, blue);
         setPixel(src, 1, 0, white);
         setPixel(src, 2, 0, blue);
@@ -136,7 +103,7 @@ TEST_F(DirectDrawTest, ColourKeysSkipTheKeyOn565And555) {
         ASSERT_EQ(dst->Blt(nullptr, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
         EXPECT_EQ(pixel(dst, 0, 0), blue);
         // And keyed again: the key state follows each blit's flags.
-        fill(dst, nullptr, 0x0421);
+        ASSERT_EQ(fill(dst, nullptr, 0x0421), DD_OK);
         ASSERT_EQ(dst->BltFast(0, 0, src, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
         EXPECT_EQ(pixel(dst, 2, 0), 0x0421);
         EXPECT_EQ(pixel(src, 2, 0), blue) << "a keyed source still reads back its pixels";
@@ -146,7 +113,7 @@ TEST_F(DirectDrawTest, ColourKeysSkipTheKeyOn565And555) {
 TEST_F(DirectDrawTest, ColourFillCoversExactlyItsRectangle) {
     auto* s = make(10, 10);
     RECT r{2, 3, 5, 7};
-    fill(s, &r, 0xABCD);
+    ASSERT_EQ(fill(s, &r, 0xABCD), DD_OK);
     EXPECT_EQ(pixel(s, 2, 3), 0xABCD);
     EXPECT_EQ(pixel(s, 4, 6), 0xABCD);
     EXPECT_EQ(pixel(s, 5, 6), 0);

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "platform/transcript.h"
-#include "platform/win32/process.h"
+#include "platform/win32/shell_execute.h"
 #include "platform/win32/win32.h"
 #include "tests/support/temp_dir.h"
 
